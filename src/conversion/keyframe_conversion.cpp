@@ -1,0 +1,142 @@
+#include "keyframe_conversion.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "keyframes/key_file_writer.h"
+#include "keyframes/number_text.h"
+#include "keyframes/text_file.h"
+
+namespace zerka {
+namespace {
+
+// An axis whose delta was at most this did not move, and is kept still.
+constexpr double kStillThreshold = 0.00001;
+
+bool SameNameIgnoringCase(const std::string &a, const std::string &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+        if (upper(a[i]) != upper(b[i]))
+            return false;
+    }
+    return true;
+}
+
+double ParseRecordValue(const HierarchyNode &record, const std::string &text, const char *axis,
+                        const std::string &file, int index)
+{
+    try {
+        return ParseDoubleText(text);
+    } catch (const FileError &error) {
+        throw FileError(error.Code, file, 0,
+                        "record " + std::to_string(index) + " (" + record.NodeName + "): " +
+                            axis + " " + error.Description);
+    }
+}
+
+double ParseEntryValue(const KeyEntry &entry, const std::string &text, const char *field,
+                       const std::string &file)
+{
+    try {
+        return ParseDoubleText(text);
+    } catch (const FileError &error) {
+        throw FileError(error.Code, file, entry.Line, field + std::string(" ") + error.Description);
+    }
+}
+
+std::int16_t ParseEntryFrame(const KeyEntry &entry, const std::string &file)
+{
+    try {
+        return ParseIntegerText(entry.Frame);
+    } catch (const FileError &error) {
+        throw FileError(error.Code, file, entry.Line, "frame " + error.Description);
+    }
+}
+
+void MatchNodes(KeyframeTables &tables)
+{
+    tables.MatchedCount = 0;
+    const int reach = std::min<int>({tables.KeyNodeCount, tables.OldHierarchyCount,
+                                     tables.NewHierarchyCount});
+    for (int i = 1; i <= reach; ++i) {
+        const HierarchyNode &oldRecord = tables.OldHierarchy(i);
+        const HierarchyNode &newRecord = tables.NewHierarchy(i);
+        if (!SameNameIgnoringCase(oldRecord.NodeName, newRecord.NodeName))
+            continue;
+        auto offset = [&](const std::string HierarchyNode::*axis, const char *name) {
+            return ParseRecordValue(newRecord, newRecord.*axis, name, tables.NewHierarchyFile, i) -
+                   ParseRecordValue(oldRecord, oldRecord.*axis, name, tables.OldHierarchyFile, i);
+        };
+        KeyNode &node = tables.KeyNodes(i);
+        node.OffsetX = offset(&HierarchyNode::X, "X");
+        node.OffsetY = offset(&HierarchyNode::Y, "Y");
+        node.OffsetZ = offset(&HierarchyNode::Z, "Z");
+        RaiseCounter(tables.MatchedCount);
+        tables.MatchedNodes(tables.MatchedCount) = static_cast<std::int16_t>(i);
+    }
+}
+
+// Rewrites one node's entries in order. Each entry is rewritten right after its own values
+// are computed, so entry b reads the unshifted texts of entry b + 1, while the last entry
+// of a wrapping node reads entry 1 already shifted: files made by the tool have always
+// been derived this way.
+void ShiftNode(KeyNode &node, bool wrapsAround, const std::string &file)
+{
+    for (int b = 1; b <= node.EntryCount; ++b) {
+        KeyEntry &entry = node.Entries(b);
+        const int s = b < node.EntryCount ? b + 1 : (wrapsAround ? 1 : b);
+        const KeyEntry &successor = node.Entries(s);
+
+        const int f0 = ParseEntryFrame(entry, file);
+        const int d = ParseEntryFrame(successor, file) - f0;
+        if (d < std::numeric_limits<std::int16_t>::min() ||
+            d > std::numeric_limits<std::int16_t>::max())
+            throw FileError(ErrorCode::Overflow, file, entry.Line,
+                            "the frame difference to the next entry is outside 16 bits");
+
+        const double x = ParseEntryValue(entry, entry.X, "X", file);
+        const double y = ParseEntryValue(entry, entry.Y, "Y", file);
+        const double z = ParseEntryValue(entry, entry.Z, "Z", file);
+        double vx = 0, vy = 0, vz = 0;
+        if (d != 0) {
+            vx = (ParseEntryValue(successor, successor.X, "X", file) - x) / d;
+            vy = (ParseEntryValue(successor, successor.Y, "Y", file) - y) / d;
+            vz = (ParseEntryValue(successor, successor.Z, "Z", file) - z) / d;
+        }
+        if (std::abs(ParseEntryValue(entry, entry.DX, "DX", file)) <= kStillThreshold)
+            vx = 0;
+        if (std::abs(ParseEntryValue(entry, entry.DY, "DY", file)) <= kStillThreshold)
+            vy = 0;
+        if (std::abs(ParseEntryValue(entry, entry.DZ, "DZ", file)) <= kStillThreshold)
+            vz = 0;
+
+        entry.X = FormatDouble(x + node.OffsetX);
+        entry.Y = FormatDouble(y + node.OffsetY);
+        entry.Z = FormatDouble(z + node.OffsetZ);
+        entry.DX = FormatDouble(vx);
+        entry.DY = FormatDouble(vy);
+        entry.DZ = FormatDouble(vz);
+    }
+}
+
+}  // namespace
+
+void ConvertTables(KeyframeTables &tables, const std::string &sourceName)
+{
+    MatchNodes(tables);
+    for (int m = 1; m <= tables.MatchedCount; ++m)
+        ShiftNode(tables.KeyNodes(tables.MatchedNodes(m)), tables.WrapsAround, sourceName);
+}
+
+void ConvertKeyFile(KeyframeTables &tables, const std::string &outputPath)
+{
+    ConvertTables(tables, tables.SourceFileName);
+    const std::string text = BuildKeyText(tables);
+    WriteTextFile(outputPath, text);
+}
+
+}  // namespace zerka

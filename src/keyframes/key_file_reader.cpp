@@ -1,0 +1,235 @@
+#include "key_file_reader.h"
+
+#include "number_text.h"
+#include "text_file.h"
+
+namespace zerka {
+namespace {
+
+// Hands out the lines of a text split on LF, each without its trailing CR, so CR LF
+// and LF files read the same.
+class LineSource {
+public:
+    explicit LineSource(std::string_view text) : text_(text) {}
+
+    bool Next(std::string_view &line)
+    {
+        if (pos_ >= text_.size())
+            return false;
+        const std::size_t end = text_.find('\n', pos_);
+        const std::size_t stop = end == std::string_view::npos ? text_.size() : end;
+        line = text_.substr(pos_, stop - pos_);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        pos_ = stop + 1;
+        ++lineNumber_;
+        return true;
+    }
+
+    int LineNumber() const { return lineNumber_; }
+
+private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    int lineNumber_ = 0;
+};
+
+bool StartsWith(std::string_view line, std::string_view keyword)
+{
+    return line.substr(0, keyword.size()) == keyword;
+}
+
+bool StartsWithFlagsAnyCase(std::string_view line)
+{
+    constexpr std::string_view kFlags = "FLAGS";
+    if (line.size() < kFlags.size())
+        return false;
+    for (std::size_t i = 0; i < kFlags.size(); ++i) {
+        char c = line[i];
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        if (c != kFlags[i])
+            return false;
+    }
+    return true;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// What follows a keyword and its separator ("NODE 3" -> "3"). A line holding only its
+// keyword has nothing to take: code 5.
+std::string_view RestAfter(std::string_view line, std::size_t skip, const char *keyword)
+{
+    if (line.size() < skip)
+        throw FileError(ErrorCode::InvalidArgument, {}, 0,
+                        std::string("the ") + keyword + " line holds only its keyword");
+    return line.substr(skip);
+}
+
+class KeyTextParser {
+public:
+    KeyTextParser(KeyframeTables &tables, std::string_view text, const std::string &sourceName)
+        : tables_(tables), lines_(text), sourceName_(sourceName)
+    {
+    }
+
+    void Run()
+    {
+        tables_.HeaderLineCount = 0;
+        tables_.KeyNodeCount = 0;
+        tables_.WrapsAround = false;
+        bool inHeader = true;
+        std::string_view line;
+        while (lines_.Next(line)) {
+            try {
+                if (inHeader)
+                    AddHeaderLine(line);
+                // The line after "NODES" takes its place for the keyword tests, header
+                // or not; it is never a header line itself.
+                if (StartsWith(line, "NODES")) {
+                    inHeader = false;
+                    if (!lines_.Next(line))
+                        Fail(ErrorCode::InputPastEnd, "the file ends right after its NODES line");
+                }
+                if (StartsWith(line, "NODE"))
+                    AddNode(RestAfter(line, 5, "NODE"));
+                else if (StartsWith(line, "MESH NAME"))
+                    CurrentNode("MESH NAME").MeshName.assign(RestAfter(line, 10, "MESH NAME"));
+                else if (StartsWith(line, "ENTRIES"))
+                    ReadEntries(RestAfter(line, 8, "ENTRIES"));
+            } catch (const FileError &error) {
+                if (!error.File.empty())
+                    throw;
+                throw error.At(sourceName_, lines_.LineNumber());
+            }
+        }
+        if (inHeader)
+            throw FileError(ErrorCode::InputPastEnd, sourceName_, 0,
+                            "no NODES line: this is not a keyframe file");
+    }
+
+private:
+    [[noreturn]] void Fail(ErrorCode code, const std::string &description) const
+    {
+        throw FileError(code, sourceName_, lines_.LineNumber(), description);
+    }
+
+    void AddHeaderLine(std::string_view line)
+    {
+        if (tables_.HeaderLineCount >= kMaxHeaderLines)
+            Fail(ErrorCode::Subscript, "more than 100 header lines before the NODES line");
+        RaiseCounter(tables_.HeaderLineCount);
+        tables_.HeaderLines(tables_.HeaderLineCount).assign(line);
+        if (StartsWithFlagsAnyCase(line) && line.back() == '3')
+            tables_.WrapsAround = true;
+    }
+
+    void AddNode(std::string_view numberText)
+    {
+        if (tables_.KeyNodeCount >= kMaxKeyNodes)
+            Fail(ErrorCode::Subscript, "more than 100 nodes");
+        RaiseCounter(tables_.KeyNodeCount);
+        // A node starts empty, so one lacking its MESH NAME or ENTRIES line never carries
+        // an earlier file's data into an output.
+        KeyNode &node = tables_.KeyNodes(tables_.KeyNodeCount);
+        node.MeshName.clear();
+        node.EntryCount = 0;
+        node.OffsetX = node.OffsetY = node.OffsetZ = 0;
+        node.Num = ParseIntegerText(numberText);
+    }
+
+    KeyNode &CurrentNode(const char *keyword)
+    {
+        if (tables_.KeyNodeCount == 0)
+            Fail(ErrorCode::Subscript, std::string("a ") + keyword + " line comes before any NODE line");
+        return tables_.KeyNodes(tables_.KeyNodeCount);
+    }
+
+    void ReadEntries(std::string_view countText)
+    {
+        KeyNode &node = CurrentNode("ENTRIES");
+        node.EntryCount = ParseIntegerText(countText);
+        if (node.EntryCount < 0 || node.EntryCount > kMaxEntries)
+            Fail(ErrorCode::Subscript, "ENTRIES " + std::to_string(node.EntryCount) +
+                                           " is outside 0..100");
+        for (int k = 1; k <= node.EntryCount; ++k)
+            ReadEntry(node, k);
+    }
+
+    void ReadEntry(KeyNode &node, int k)
+    {
+        std::string_view first;
+        for (;;) {
+            if (!lines_.Next(first) || StartsWith(first, "NODE") ||
+                StartsWith(first, "MESH NAME") || StartsWith(first, "ENTRIES"))
+                Fail(ErrorCode::InputPastEnd, "node " + std::to_string(node.Num) + " declares " +
+                                                  std::to_string(node.EntryCount) +
+                                                  " entries but only " + std::to_string(k - 1) +
+                                                  " follow");
+            // Blank lines, comments and other lines without a colon may stand before an
+            // entry.
+            if (!first.empty() && first.front() != '#' && first.find(':') != std::string_view::npos)
+                break;
+        }
+        KeyEntry &entry = node.Entries(k);
+        entry.Line = lines_.LineNumber();
+        entry.Raw.assign(first);
+        CutFields(first, entry, 0, 9, "first");
+
+        // The second line follows immediately, whatever it holds.
+        std::string_view second;
+        if (!lines_.Next(second))
+            Fail(ErrorCode::InputPastEnd, "entry " + std::to_string(k) + " of node " +
+                                              std::to_string(node.Num) + " has no second line");
+        entry.Raw.append(second);
+        CutFields(second, entry, 9, 6, "second");
+    }
+
+    // Tokens are separated by spaces and tabs. A '-' after a non-separator ends the token
+    // and starts the next ("1.0-2.5" is two values), except straight after 'e' or 'E',
+    // where it is the exponent's sign.
+    void CutFields(std::string_view line, KeyEntry &entry, int firstField, int expected,
+                   const char *which) const
+    {
+        int count = 0;
+        std::size_t i = 0;
+        const std::size_t n = line.size();
+        while (true) {
+            while (i < n && IsBlank(line[i]))
+                ++i;
+            if (i >= n)
+                break;
+            const std::size_t start = i++;
+            while (i < n && !IsBlank(line[i]) &&
+                   !(line[i] == '-' && line[i - 1] != 'e' && line[i - 1] != 'E'))
+                ++i;
+            if (count < expected)
+                entry.Field(firstField + count).assign(line.substr(start, i - start));
+            ++count;
+        }
+        if (count != expected)
+            Fail(ErrorCode::TypeMismatch, "expected " + std::to_string(expected) +
+                                              " values on an entry's " + which + " line, found " +
+                                              std::to_string(count));
+    }
+
+    KeyframeTables &tables_;
+    LineSource lines_;
+    const std::string &sourceName_;
+};
+
+}  // namespace
+
+int LoadKeyText(KeyframeTables &tables, std::string_view text, const std::string &sourceName)
+{
+    KeyTextParser(tables, text, sourceName).Run();
+    return 1;
+}
+
+int LoadKeyFile(KeyframeTables &tables, const std::string &path)
+{
+    const std::string text = ReadTextFile(path);
+    return LoadKeyText(tables, text, path);
+}
+
+}  // namespace zerka

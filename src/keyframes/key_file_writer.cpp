@@ -1,0 +1,125 @@
+#include "key_file_writer.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <ctime>
+#include <locale>
+#include <sstream>
+#include <iomanip>
+
+namespace zerka {
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+constexpr std::string_view kTitleLine1 =
+    "# num:   frame:   flags:           x:           y:           z:           p:           y:"
+    "           r:";
+constexpr std::string_view kTitleLine2 =
+    "#                                 dx:          dy:          dz:          dp:          dy:"
+    "          dr:";
+constexpr std::size_t kSecondLineIndent = 23;
+
+// Right-aligned in its column; a text as long as the column or longer gets exactly one
+// space instead, so neighbouring values never touch and every entry line begins with a
+// space.
+void AppendColumn(std::string &out, const std::string &text, std::size_t width)
+{
+    out.append(text.size() < width ? width - text.size() : 1, ' ');
+    out += text;
+}
+
+bool ReadSourceDateEpoch(std::time_t &instant)
+{
+    const char *value = std::getenv("SOURCE_DATE_EPOCH");
+    if (value == nullptr || *value == '\0')
+        return false;
+    long long seconds = 0;
+    const char *end = value + std::char_traits<char>::length(value);
+    const auto [stop, ec] = std::from_chars(value, end, seconds);
+    if (ec != std::errc() || stop != end)
+        return false;
+    instant = static_cast<std::time_t>(seconds);
+    return true;
+}
+
+std::locale UserLocale()
+{
+    try {
+        return std::locale("");
+    } catch (const std::runtime_error &) {
+        return std::locale::classic();  // an unknown LANG is no reason to fail a save
+    }
+}
+
+}  // namespace
+
+std::string MarkerDateText()
+{
+    std::time_t instant{};
+    std::tm parts{};
+    if (ReadSourceDateEpoch(instant)) {
+        gmtime_r(&instant, &parts);
+    } else {
+        instant = std::time(nullptr);
+        localtime_r(&instant, &parts);
+    }
+    std::ostringstream out;
+    out.imbue(UserLocale());
+    out << std::put_time(&parts, "%x %X");
+    return out.str();
+}
+
+std::string BuildKeyText(const KeyframeTables &tables, const std::string &dateText)
+{
+    std::string out;
+    std::size_t entries = 0;
+    for (int n = 1; n <= tables.KeyNodeCount; ++n)
+        entries += static_cast<std::size_t>(std::max<int>(tables.KeyNodes(n).EntryCount, 0));
+    out.reserve(4096 + entries * 220 + tables.KeyNodeCount * 300);
+
+    out += "# KEYFRAME " + tables.SourceFileName + " has been zerka by ZerKA " +
+           std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + " on " +
+           dateText;
+    out += kCrLf;
+    // Header line 1 is the source's own first line; the marker line takes its place.
+    for (int h = 2; h <= tables.HeaderLineCount; ++h) {
+        out += tables.HeaderLines(h);
+        out += kCrLf;
+    }
+    out += kCrLf;
+
+    for (int n = 1; n <= tables.KeyNodeCount; ++n) {
+        const KeyNode &node = tables.KeyNodes(n);
+        out += "NODE " + std::to_string(node.Num);
+        out += kCrLf;
+        out += "MESH NAME " + node.MeshName;
+        out += kCrLf;
+        out += "ENTRIES " + std::to_string(node.EntryCount);
+        out += kCrLf;
+        out += kCrLf;
+        out += kTitleLine1;
+        out += kCrLf;
+        out += kTitleLine2;
+        out += kCrLf;
+        for (int b = 1; b <= node.EntryCount; ++b) {
+            const KeyEntry &entry = node.Entries(b);
+            AppendColumn(out, entry.Num, 5);
+            AppendColumn(out, entry.Frame, 9);
+            AppendColumn(out, entry.Flags, 9);
+            for (const std::string *value : {&entry.X, &entry.Y, &entry.Z, &entry.Pitch,
+                                             &entry.Yaw, &entry.Roll})
+                AppendColumn(out, *value, 13);
+            out += kCrLf;
+            out.append(kSecondLineIndent, ' ');
+            for (const std::string *value : {&entry.DX, &entry.DY, &entry.DZ, &entry.DPitch,
+                                             &entry.DYaw, &entry.DRoll})
+                AppendColumn(out, *value, 13);
+            out += kCrLf;
+        }
+        out += kCrLf;
+    }
+    return out;
+}
+
+}  // namespace zerka

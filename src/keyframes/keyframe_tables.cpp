@@ -1,0 +1,80 @@
+#include "keyframe_tables.h"
+
+#include <limits>
+
+namespace zerka {
+namespace {
+
+std::string ComposeMessage(const std::string &file, int line, const std::string &description,
+                           const std::string &lineScope)
+{
+    std::string message = file;
+    if (line > 0) {
+        message += message.empty() ? "line " : ", line ";
+        message += std::to_string(line);
+        if (!lineScope.empty())
+            message += " of the " + lineScope;
+    }
+    if (!message.empty())
+        message += ": ";
+    return message + description;
+}
+
+}  // namespace
+
+FileError::FileError(ErrorCode code, std::string file, int line, std::string description,
+                     std::string lineScope)
+    : std::runtime_error(ComposeMessage(file, line, description, lineScope)), Code(code),
+      File(std::move(file)), Line(line), Description(std::move(description)),
+      LineScope(std::move(lineScope))
+{
+}
+
+FileError FileError::At(std::string file, int line, std::string lineScope) const
+{
+    return FileError(Code, std::move(file), line, Description, std::move(lineScope));
+}
+
+std::string &KeyEntry::Field(int index)
+{
+    return const_cast<std::string &>(static_cast<const KeyEntry &>(*this).Field(index));
+}
+
+const std::string &KeyEntry::Field(int index) const
+{
+    switch (index) {
+    case 0: return Num;
+    case 1: return Frame;
+    case 2: return Flags;
+    case 3: return X;
+    case 4: return Y;
+    case 5: return Z;
+    case 6: return Pitch;
+    case 7: return Yaw;
+    case 8: return Roll;
+    case 9: return DX;
+    case 10: return DY;
+    case 11: return DZ;
+    case 12: return DPitch;
+    case 13: return DYaw;
+    case 14: return DRoll;
+    default:
+        throw FileError(ErrorCode::Subscript, {}, 0,
+                        "field " + std::to_string(index) + " is outside 0..14");
+    }
+}
+
+void RaiseCounter(std::int16_t &counter)
+{
+    if (counter == std::numeric_limits<std::int16_t>::max())
+        throw FileError(ErrorCode::Overflow, {}, 0, "a counter passed 32767");
+    ++counter;
+}
+
+std::string FileNameOf(std::string_view path)
+{
+    const auto cut = path.find_last_of("/\\");
+    return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
+}
+
+}  // namespace zerka

@@ -1,0 +1,149 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zerka {
+
+// Numeric error codes, kept compatible with the codes users already know from the
+// tool's message boxes.
+enum class ErrorCode : int {
+    InvalidArgument = 5,
+    Overflow = 6,
+    Subscript = 9,
+    TypeMismatch = 13,
+    FileNotFound = 53,
+    DeviceIo = 57,
+    InputPastEnd = 62,
+    PermissionDenied = 70,
+    PathAccess = 75,
+    Cancelled = 32755,
+};
+
+// The one error type of the core. what() is the whole sentence a user sees, e.g.
+// "walk.key, line 12: expected 9 values on an entry's first line, found 8".
+// File and Line are kept apart for tests and for the batch summary (Line 0 = no line).
+class FileError : public std::runtime_error {
+public:
+    FileError(ErrorCode code, std::string file, int line, std::string description,
+              std::string lineScope = {});
+
+    // The same error, placed in a file (and line) by a caller that knows them.
+    FileError At(std::string file, int line, std::string lineScope = {}) const;
+
+    ErrorCode Code;
+    std::string File;
+    int Line;
+    std::string Description;
+    std::string LineScope;  // "hierarchy section" when Line counts from the section title
+};
+
+inline constexpr int kMaxKeyNodes = 100;
+inline constexpr int kMaxEntries = 100;
+inline constexpr int kMaxHeaderLines = 100;
+inline constexpr int kMaxHierarchyNodes = 1000;
+inline constexpr int kMaxMatchedNodes = 1000;
+
+// A fixed-size table indexed from 1, as the tool's tables always were. Storage is made
+// once; nothing is ever cleared, so content beyond the current counts stays in place.
+template <typename T, int Size>
+class Table {
+public:
+    Table() : items_(Size) {}
+
+    T &operator()(int index) { return items_[Checked(index)]; }
+    const T &operator()(int index) const { return items_[Checked(index)]; }
+    static constexpr int Bound() { return Size; }
+
+private:
+    static std::size_t Checked(int index)
+    {
+        if (index < 1 || index > Size)
+            throw FileError(ErrorCode::Subscript, {}, 0,
+                            "index " + std::to_string(index) + " is outside 1.." +
+                                std::to_string(Size));
+        return static_cast<std::size_t>(index - 1);
+    }
+
+    std::vector<T> items_;
+};
+
+// One keyframe entry: two lines of a key file. Every field is held as the text cut
+// from the file; numbers are parsed only where arithmetic needs them.
+struct KeyEntry {
+    std::string Raw;  // the first line immediately followed by the second, as read
+    std::string Num;  // with its colon, e.g. "0:"
+    std::string Frame;
+    std::string Flags;
+    std::string X;
+    std::string Y;
+    std::string Z;
+    std::string Pitch;
+    std::string Yaw;
+    std::string Roll;
+    std::string DX;
+    std::string DY;
+    std::string DZ;
+    std::string DPitch;
+    std::string DYaw;
+    std::string DRoll;
+    int Line = 0;  // line of the entry's first line in its file, for messages
+
+    static constexpr int kFieldCount = 15;
+    // Fields by token index: 0 Num, 1 Frame, 2 Flags, 3..8 X..Roll, 9..14 DX..DRoll.
+    std::string &Field(int index);
+    const std::string &Field(int index) const;
+};
+
+struct KeyNode {
+    std::int16_t Num = 0;
+    std::string MeshName;
+    std::int16_t EntryCount = 0;
+    Table<KeyEntry, kMaxEntries> Entries;
+    double OffsetX = 0;
+    double OffsetY = 0;
+    double OffsetZ = 0;
+};
+
+// One record of a model file's hierarchy section: tokens 0, 8, 9, 10 and 17.
+struct HierarchyNode {
+    std::string Num;
+    std::string X;
+    std::string Y;
+    std::string Z;
+    std::string NodeName;
+};
+
+// All data of the tool. The program makes one and passes it by reference to every
+// procedure; tests make fresh ones.
+struct KeyframeTables {
+    Table<KeyNode, kMaxKeyNodes> KeyNodes;
+    std::int16_t KeyNodeCount = 0;
+    Table<std::string, kMaxHeaderLines> HeaderLines;
+    std::int16_t HeaderLineCount = 0;
+    bool WrapsAround = false;
+
+    Table<HierarchyNode, kMaxHierarchyNodes> NewHierarchy;
+    Table<HierarchyNode, kMaxHierarchyNodes> OldHierarchy;
+    // Records set by the last successful load of each side; 0 until one succeeds.
+    std::int16_t NewHierarchyCount = 0;
+    std::int16_t OldHierarchyCount = 0;
+    std::string NewHierarchyFile;
+    std::string OldHierarchyFile;
+
+    Table<std::int16_t, kMaxMatchedNodes> MatchedNodes;
+    std::int16_t MatchedCount = 0;
+
+    std::string SourceFileName;
+};
+
+// Adds 1 to a 16-bit counter; passing 32767 is an overflow error (code 6).
+void RaiseCounter(std::int16_t &counter);
+
+// The last path component, split at '/' and, for names typed on Windows, '\'.
+std::string FileNameOf(std::string_view path);
+
+}  // namespace zerka

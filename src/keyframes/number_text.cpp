@@ -1,0 +1,152 @@
+#include "number_text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <system_error>
+
+#include "keyframe_tables.h"
+
+namespace zerka {
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view TrimBlanks(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+[[noreturn]] void ThrowNotANumber(std::string_view text)
+{
+    throw FileError(ErrorCode::TypeMismatch, {}, 0,
+                    "'" + std::string(text) + "' is not a number");
+}
+
+// Checks the whole grammar by hand: std::from_chars alone would also take "inf", "nan"
+// and hex forms, and stop quietly before trailing garbage.
+bool MatchesNumberGrammar(std::string_view body)
+{
+    std::size_t i = 0;
+    const std::size_t n = body.size();
+    std::size_t digits = 0;
+    while (i < n && IsDigit(body[i]))
+        ++i, ++digits;
+    if (i < n && body[i] == '.') {
+        ++i;
+        while (i < n && IsDigit(body[i]))
+            ++i, ++digits;
+    }
+    if (digits == 0)
+        return false;
+    if (i < n && (body[i] == 'e' || body[i] == 'E')) {
+        ++i;
+        if (i < n && (body[i] == '+' || body[i] == '-'))
+            ++i;
+        const std::size_t expStart = i;
+        while (i < n && IsDigit(body[i]))
+            ++i;
+        if (i == expStart)
+            return false;
+    }
+    return i == n;
+}
+
+// For a text from_chars found out of range: whether it overflowed rather than underflowed,
+// judged by the decimal exponent of its first significant digit.
+bool IsTooLarge(std::string_view body)
+{
+    long magnitude = 0;
+    bool seenSignificant = false;
+    bool afterPoint = false;
+    std::size_t i = 0;
+    for (; i < body.size() && (IsDigit(body[i]) || body[i] == '.'); ++i) {
+        if (body[i] == '.') {
+            afterPoint = true;
+        } else if (!seenSignificant && body[i] != '0') {
+            seenSignificant = true;
+            if (afterPoint)
+                --magnitude;
+        } else if (seenSignificant && !afterPoint) {
+            ++magnitude;
+        } else if (!seenSignificant && afterPoint) {
+            --magnitude;
+        }
+    }
+    long exponent = 0;
+    if (i < body.size()) {  // the grammar guarantees 'e', an optional sign, then digits
+        std::size_t j = i + 1;
+        const bool negativeExponent = body[j] == '-';
+        if (body[j] == '+' || body[j] == '-')
+            ++j;
+        for (; j < body.size(); ++j)
+            exponent = std::min(exponent * 10 + (body[j] - '0'), 1000000L);
+        if (negativeExponent)
+            exponent = -exponent;
+    }
+    return magnitude + exponent > 0;
+}
+
+}  // namespace
+
+double ParseDoubleText(std::string_view text)
+{
+    const std::string_view trimmed = TrimBlanks(text);
+    std::string_view body = trimmed;
+    bool negative = false;
+    if (!body.empty() && (body.front() == '+' || body.front() == '-')) {
+        negative = body.front() == '-';
+        body.remove_prefix(1);
+    }
+    if (!MatchesNumberGrammar(body))
+        ThrowNotANumber(text);
+
+    double value = 0;
+    const auto [end, ec] = std::from_chars(body.data(), body.data() + body.size(), value,
+                                           std::chars_format::general);
+    if (ec == std::errc::result_out_of_range) {
+        // Underflow reads as zero; only a value too large to hold is an error.
+        if (IsTooLarge(body))
+            throw FileError(ErrorCode::Overflow, {}, 0,
+                            "'" + std::string(trimmed) + "' is out of range");
+        value = 0;
+    } else if (ec != std::errc() || end != body.data() + body.size()) {
+        ThrowNotANumber(text);
+    }
+    return negative ? -value : value;
+}
+
+std::int16_t ParseIntegerText(std::string_view text)
+{
+    const double value = std::nearbyint(ParseDoubleText(text));  // ties to even
+    if (value < std::numeric_limits<std::int16_t>::min() ||
+        value > std::numeric_limits<std::int16_t>::max())
+        throw FileError(ErrorCode::Overflow, {}, 0,
+                        "'" + std::string(TrimBlanks(text)) + "' is outside -32768..32767");
+    return static_cast<std::int16_t>(value);
+}
+
+std::string FormatDouble(double value)
+{
+    // to_chars with a precision is specified as printf in the C locale, whatever
+    // locale the window has set for the process.
+    char buffer[400];
+    const auto [end, ec] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 8);
+    if (ec != std::errc())
+        throw FileError(ErrorCode::Overflow, {}, 0, "a computed value is too large to write");
+    return std::string(buffer, end);
+}
+
+std::string SignSpaced(long value)
+{
+    return (value >= 0 ? " " : "") + std::to_string(value);
+}
+
+}  // namespace zerka
