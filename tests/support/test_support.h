@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -30,6 +31,30 @@ std::string ReadFile(const std::string &path);
 
 // "a\nb\n" -> "a\r\nb\r\n", to write fixtures readably.
 std::string Crlf(const std::string &lfText);
+
+// One record of a model file's hierarchy section.
+struct ModelNode {
+    std::string Name;
+    std::string X, Y, Z;
+};
+
+// A model file text (LF breaks): some geometry, then a "HIERARCHY NODES" section with
+// one 18-token record per node, the name last.
+std::string ModelText(const std::vector<ModelNode> &nodes);
+
+// One entry of a key file fixture: frame, position and position deltas; the rotation
+// fields get fixed values.
+struct EntrySpec {
+    int Frame;
+    std::string X, Y, Z, DX, DY, DZ;
+};
+struct NodeSpec {
+    std::string Mesh;
+    std::vector<EntrySpec> Entries;
+};
+
+// A key file text (LF breaks) with a header whose FLAGS line reads flags.
+std::string KeyText(const std::vector<NodeSpec> &nodes, const std::string &flags = "0x0000");
 
 // Runs action, expects it to throw FileError with this code; returns the error for
 // further checks of its file, line and message.
