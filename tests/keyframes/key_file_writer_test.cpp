@@ -1,0 +1,140 @@
+#include "keyframes/key_file_writer.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "keyframes/key_file_reader.h"
+#include "support/test_support.h"
+
+namespace zerka {
+namespace {
+
+const std::string kTitle1 = "# num:   frame:   flags:           x:           y:           z:      "
+                            "     p:           y:           r:";
+const std::string kTitle2 = "#                                 dx:          dy:          dz:      "
+                            "    dp:          dy:          dr:";
+
+KeyframeTables Read(const std::string &text, const std::string &name = "in.key")
+{
+    KeyframeTables tables;
+    LoadKeyText(tables, text, name);
+    tables.SourceFileName = name;
+    return tables;
+}
+
+TEST(KeyFileWriter, BuildsTheExactBytesOfASmallFile)
+{
+    const KeyframeTables tables = Read("# KEYFRAME in.key\nSECTION: HEADER\nFLAGS 0x0000\nNODES 1\n"
+                                       "\nNODE 4\nMESH NAME arm\nENTRIES 1\n"
+                                       "  12: 120 0x0000 1.5 -2.25 3 0.0 90.0 -45.0\n"
+                                       "  0.1 0.2 0.3 0.4 0.5 0.6\n");
+    ASSERT_EQ(kTitle1.size(), 102u);
+    ASSERT_EQ(kTitle2.size(), 102u);
+    EXPECT_EQ(BuildKeyText(tables, "01/02/24 10:00:00"),
+        "# KEYFRAME in.key has been zerka by ZerKA 0.2 on 01/02/24 10:00:00\r\n"
+        "SECTION: HEADER\r\n"
+        "FLAGS 0x0000\r\n"
+        "NODES 1\r\n"
+        "\r\n"
+        "NODE 4\r\n"
+        "MESH NAME arm\r\n"
+        "ENTRIES 1\r\n"
+        "\r\n"
+            + kTitle1 + "\r\n" + kTitle2
+            + "\r\n"
+              // Widths 5, 9, 9, then 13 each; the second line starts under x.
+              "  12:      120   0x0000          1.5        -2.25            3          0.0"
+              "         90.0        -45.0\r\n"
+              "                                 0.1          0.2          0.3          0.4"
+              "          0.5          0.6\r\n"
+              "\r\n");
+}
+
+TEST(KeyFileWriter, WritesOnlyTheMarkerAndHeaderWhenThereAreNoNodes)
+{
+    const struct {
+        const char *source;
+        const char *afterMarker;
+    } rows[] = {
+        {"# k\nFLAGS 1\nNODES 0\n\n", "FLAGS 1\r\nNODES 0\r\n\r\n"},
+        {"NODES 0\n\n", "\r\n"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.source);
+        EXPECT_EQ(BuildKeyText(Read(row.source), "D"),
+            std::string("# KEYFRAME in.key has been zerka by ZerKA 0.2 on D\r\n")
+                + row.afterMarker);
+    }
+}
+
+TEST(KeyFileWriter, TextsAsLongAsTheirColumnGetOneSpaceAndReadBackUnchanged)
+{
+    KeyframeTables tables
+        = Read("# k\nNODES 1\nNODE 0\nENTRIES 1\n 0: 0 0x0 1 2 3 4 5 6\n 1 2 3 4 5 6\n");
+    KeyEntry &entry = tables.KeyNodes(1).Entries(1);
+    entry.Num = "1234:";
+    entry.Frame = "123456789";
+    entry.Flags = "0x00000003";
+    entry.X = "-123.45678901";
+    entry.Y = "123.456789012";
+    entry.Z = "-1234567.12345678";
+    entry.DX = "-0.00000100000";
+    const std::string text = BuildKeyText(tables, "D");
+    EXPECT_NE(text.find("\r\n 1234: 123456789 0x00000003 -123.45678901 123.456789012 "
+                        "-1234567.12345678"),
+        std::string::npos);
+    EXPECT_NE(text.find("\r\n" + std::string(23, ' ') + " -0.00000100000"), std::string::npos);
+
+    const KeyframeTables reread = Read(text);
+    const KeyEntry &back = reread.KeyNodes(1).Entries(1);
+    for (int f = 0; f < KeyEntry::kFieldCount; ++f) {
+        SCOPED_TRACE(f);
+        EXPECT_EQ(back.Field(f), entry.Field(f));
+    }
+}
+
+TEST(KeyFileWriter, ReadBuildReadKeepsEveryFieldAndRebuildsTheSameBytes)
+{
+    const std::string source = testing::Crlf(testing::KeyText(
+        {{"pelvis",
+             {{0, "0.0", "-1.5", "2", "0.5", "0", "0"}, {24, "12", "-1.5", "2", "0", "0", "0"}}},
+            {"l thigh", {{12, "-0.25", "1.0e-005", "-3", "0.1", "-0.2", "0"}}}},
+        "0x0003"));
+    const KeyframeTables first = Read(source, "walk.key");
+    const std::string built = BuildKeyText(first, "D");
+    const KeyframeTables second = Read(built, "walk.key");
+
+    EXPECT_TRUE(second.WrapsAround);
+    ASSERT_EQ(second.HeaderLineCount, first.HeaderLineCount);
+    for (int h = 2; h <= first.HeaderLineCount; ++h)
+        EXPECT_EQ(second.HeaderLines(h), first.HeaderLines(h));
+    ASSERT_EQ(second.KeyNodeCount, 2);
+    for (int n = 1; n <= 2; ++n) {
+        const KeyNode &a = first.KeyNodes(n), &b = second.KeyNodes(n);
+        EXPECT_EQ(b.Num, a.Num);
+        EXPECT_EQ(b.MeshName, a.MeshName);
+        ASSERT_EQ(b.EntryCount, a.EntryCount);
+        for (int e = 1; e <= a.EntryCount; ++e)
+            for (int f = 0; f < KeyEntry::kFieldCount; ++f)
+                EXPECT_EQ(b.Entries(e).Field(f), a.Entries(e).Field(f))
+                    << n << "/" << e << "/" << f;
+    }
+    EXPECT_EQ(BuildKeyText(second, "D"), built);
+    EXPECT_EQ(built.substr(built.size() - 4), "\r\n\r\n");
+    EXPECT_EQ(
+        std::count(built.begin(), built.end(), '\n'), std::count(built.begin(), built.end(), '\r'));
+}
+
+TEST(KeyFileWriter, SourceDateEpochFixesTheMarkerDate)
+{
+    ::setenv("SOURCE_DATE_EPOCH", "86400", 1);
+    ::setenv("LC_ALL", "C", 1);
+    EXPECT_EQ(MarkerDateText(), "01/02/70 00:00:00");
+    EXPECT_EQ(BuildKeyText(Read("NODES 0\n\n")),
+        "# KEYFRAME in.key has been zerka by ZerKA 0.2 on 01/02/70 00:00:00\r\n\r\n");
+    ::unsetenv("SOURCE_DATE_EPOCH");
+    ::unsetenv("LC_ALL");
+}
+
+} // namespace
+} // namespace zerka
