@@ -1,0 +1,100 @@
+#include "keyframes/text_file.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "support/test_support.h"
+
+namespace zerka {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ExpectFileError;
+
+std::vector<std::string> NamesIn(const fs::path &folder)
+{
+    std::vector<std::string> names;
+    for (const auto &item : fs::directory_iterator(folder))
+        names.push_back(item.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(TextFile, WriteReplacesTheWholeTargetAndLeavesNoTemporaryFile)
+{
+    testing::TempDir dir;
+    testing::WriteFile(dir / "out.key", std::string(5000, 'x'));
+    const std::string text("short\r\n\0tail\r\n", 14);
+    WriteTextFile(dir / "out.key", text);
+    EXPECT_EQ(testing::ReadFile(dir / "out.key"), text);
+    EXPECT_EQ(ReadTextFile(dir / "out.key"), text);
+    WriteTextFile(dir / "new.key", "");
+    EXPECT_EQ(testing::ReadFile(dir / "new.key"), "");
+    EXPECT_EQ(NamesIn(dir.Path()), (std::vector<std::string>{"new.key", "out.key"}));
+}
+
+TEST(TextFile, AFailedWriteLeavesTheTargetAsItWasAndNoTemporaryFile)
+{
+    const bool root = ::geteuid() == 0; // permission bits do not stop root
+    const struct {
+        const char *name;
+        std::string target; // inside "box"
+        bool needsNonRoot;
+        ErrorCode code;
+    } rows[] = {
+        {"folder missing", "missing/out.key", false, ErrorCode::FileNotFound},
+        {"read-only folder", "out.key", true, ErrorCode::PermissionDenied},
+        {"target is a folder", "sub", false, ErrorCode::PathAccess},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.needsNonRoot && root)
+            continue;
+        testing::TempDir dir;
+        const fs::path box = dir.Path() / "box";
+        fs::create_directories(box / "sub");
+        testing::WriteFile((box / "out.key").string(), "old bytes\r\n");
+        testing::WriteFile((box / "sub" / "inner.key").string(), "inner");
+        if (row.needsNonRoot)
+            fs::permissions(box, fs::perms::owner_read | fs::perms::owner_exec);
+
+        const FileError error = ExpectFileError(
+            [&] { WriteTextFile((box / row.target).string(), "new bytes"); }, row.code);
+        EXPECT_EQ(error.File, (box / row.target).string());
+
+        fs::permissions(box, fs::perms::owner_all);
+        EXPECT_EQ(testing::ReadFile((box / "out.key").string()), "old bytes\r\n");
+        EXPECT_EQ(testing::ReadFile((box / "sub" / "inner.key").string()), "inner");
+        EXPECT_EQ(NamesIn(box), (std::vector<std::string>{"out.key", "sub"}));
+        EXPECT_EQ(NamesIn(box / "sub"), std::vector<std::string>{"inner.key"});
+    }
+}
+
+TEST(TextFile, ReadErrorsSayWhyAndNameTheFile)
+{
+    testing::TempDir dir;
+    testing::WriteFile(dir / "locked.key", "x");
+    fs::permissions(dir / "locked.key", fs::perms::none);
+    fs::create_directory(dir / "folder.key");
+    const struct {
+        const char *name;
+        ErrorCode code;
+    } rows[] = {
+        {"missing.key", ErrorCode::FileNotFound},
+        {"folder.key", ErrorCode::PathAccess},
+        {"locked.key", ErrorCode::PermissionDenied},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.code == ErrorCode::PermissionDenied && ::geteuid() == 0)
+            continue; // permission bits do not stop root
+        const FileError error = ExpectFileError([&] { ReadTextFile(dir / row.name); }, row.code);
+        EXPECT_EQ(error.File, dir / row.name);
+        EXPECT_EQ(error.Line, 0);
+    }
+}
+
+} // namespace
+} // namespace zerka
