@@ -64,8 +64,11 @@ std::string MarkerDateText()
         instant = std::time(nullptr);
         localtime_r(&instant, &parts);
     }
+    // Made once: building a named locale opens a dozen locale files, which cost more than
+    // composing a whole key file.
+    static const std::locale userLocale = UserLocale();
     std::ostringstream out;
-    out.imbue(UserLocale());
+    out.imbue(userLocale);
     out << std::put_time(&parts, "%x %X");
     return out.str();
 }
