@@ -90,6 +90,10 @@ public:
                     inHeader = false;
                     if (!lines_.Next(line))
                         Fail(ErrorCode::InputPastEnd, "the file ends right after its NODES line");
+                } else if (inHeader) {
+                    // A node's lines in the header would be taken as a node and also kept as
+                    // header lines, so the written file would hold that node twice.
+                    FailOnNodeLineInHeader(line);
                 }
                 if (StartsWith(line, "NODE"))
                     AddNode(RestAfter(line, 5, "NODE"));
@@ -112,6 +116,14 @@ private:
     [[noreturn]] void Fail(ErrorCode code, const std::string &description) const
     {
         throw FileError(code, sourceName_, lines_.LineNumber(), description);
+    }
+
+    void FailOnNodeLineInHeader(std::string_view line) const
+    {
+        for (const char *keyword : {"NODE", "MESH NAME", "ENTRIES"})
+            if (StartsWith(line, keyword))
+                Fail(ErrorCode::Subscript,
+                     std::string("a ") + keyword + " line comes before the NODES line");
     }
 
     void AddHeaderLine(std::string_view line)
