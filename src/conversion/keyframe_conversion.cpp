@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "keyframes/key_file_writer.h"
 #include "keyframes/number_text.h"
@@ -80,6 +81,16 @@ void MatchNodes(KeyframeTables &tables)
     }
 }
 
+std::string FormatEntryValue(const KeyEntry &entry, double value, const char *field,
+                             const std::string &file)
+{
+    try {
+        return FormatDouble(value);
+    } catch (const FileError &error) {
+        throw FileError(error.Code, file, entry.Line, field + std::string(" ") + error.Description);
+    }
+}
+
 // Rewrites one node's entries in order. Each entry is rewritten right after its own values
 // are computed, so entry b reads the unshifted texts of entry b + 1, while the last entry
 // of a wrapping node reads entry 1 already shifted: files made by the tool have always
@@ -114,12 +125,20 @@ void ShiftNode(KeyNode &node, bool wrapsAround, const std::string &file)
         if (std::abs(ParseEntryValue(entry, entry.DZ, "DZ", file)) <= kStillThreshold)
             vz = 0;
 
-        entry.X = FormatDouble(x + node.OffsetX);
-        entry.Y = FormatDouble(y + node.OffsetY);
-        entry.Z = FormatDouble(z + node.OffsetZ);
-        entry.DX = FormatDouble(vx);
-        entry.DY = FormatDouble(vy);
-        entry.DZ = FormatDouble(vz);
+        // All six texts are made before any is stored, so a value out of range leaves the
+        // entry as read.
+        std::string newX = FormatEntryValue(entry, x + node.OffsetX, "X", file);
+        std::string newY = FormatEntryValue(entry, y + node.OffsetY, "Y", file);
+        std::string newZ = FormatEntryValue(entry, z + node.OffsetZ, "Z", file);
+        std::string newDX = FormatEntryValue(entry, vx, "DX", file);
+        std::string newDY = FormatEntryValue(entry, vy, "DY", file);
+        std::string newDZ = FormatEntryValue(entry, vz, "DZ", file);
+        entry.X = std::move(newX);
+        entry.Y = std::move(newY);
+        entry.Z = std::move(newZ);
+        entry.DX = std::move(newDX);
+        entry.DY = std::move(newDY);
+        entry.DZ = std::move(newDZ);
     }
 }
 

@@ -136,6 +136,10 @@ std::string FormatDouble(double value)
 {
     // to_chars with a precision is specified as printf in the C locale, whatever
     // locale the window has set for the process.
+    // An infinite or NaN result would be written as "inf" or "nan", which no reader takes
+    // as a number: the file would be ruined silently.
+    if (!std::isfinite(value))
+        throw FileError(ErrorCode::Overflow, {}, 0, "a computed value is out of range");
     char buffer[400];
     const auto [end, ec] =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 8);
