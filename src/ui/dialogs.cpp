@@ -1,0 +1,48 @@
+#include "dialogs.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+
+#include "keyframes/keyframe_tables.h"
+#include "window_support.h"
+
+namespace zerka {
+namespace {
+
+// A box may open while an action shows the busy pointer; the person must still see
+// an arrow over the box's buttons.
+class ArrowWhileAsking {
+public:
+    ArrowWhileAsking() { QGuiApplication::setOverrideCursor(Qt::ArrowCursor); }
+    ~ArrowWhileAsking() { QGuiApplication::restoreOverrideCursor(); }
+    ArrowWhileAsking(const ArrowWhileAsking &) = delete;
+    ArrowWhileAsking &operator=(const ArrowWhileAsking &) = delete;
+};
+
+} // namespace
+
+void QtDialogs::showMessage(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kAppCaption), WithLfBreaks(text),
+        QMessageBox::Ok, parent);
+    box.setWindowModality(Qt::ApplicationModal);
+    ArrowWhileAsking arrow;
+    box.exec();
+}
+
+QString QtDialogs::openHierarchyFile(QWidget *parent)
+{
+    QFileDialog dialog(parent, QStringLiteral("Load Hierarchy from 3do..."), QDir::currentPath(),
+        QStringLiteral("3do Files (*.3do)"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QStringLiteral("3do"));
+    ArrowWhileAsking arrow;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        throw FileError(ErrorCode::Cancelled, {}, 0, "no model file was chosen");
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace zerka

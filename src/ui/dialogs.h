@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace zerka {
+
+// The message boxes and the file dialog of the window, behind one interface so that
+// tests can answer them.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // A modal box captioned "Zerka" with the OK button only; text may break lines
+    // with CR LF.
+    virtual void showMessage(QWidget *parent, const QString &text) = 0;
+
+    // Asks for the model file of a hierarchy and returns its path. Throws FileError
+    // code 32755 (Cancelled) when the person cancels.
+    virtual QString openHierarchyFile(QWidget *parent) = 0;
+};
+
+// The real boxes: QMessageBox and QFileDialog.
+class QtDialogs final : public Dialogs {
+public:
+    void showMessage(QWidget *parent, const QString &text) override;
+    QString openHierarchyFile(QWidget *parent) override;
+};
+
+} // namespace zerka

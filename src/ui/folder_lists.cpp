@@ -1,0 +1,193 @@
+#include "folder_lists.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QStorageInfo>
+#include <algorithm>
+
+#include "conversion/batch_conversion.h"
+#include "window_support.h"
+
+namespace zerka {
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+
+QString CleanPath(const QString &path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+// "/a/b" -> "/", "/a", "/a/b"
+QStringList FoldersDownTo(const QString &path)
+{
+    QStringList folders;
+    for (QDir dir(path);;) {
+        folders.prepend(dir.absolutePath());
+        if (dir.isRoot() || !dir.cdUp())
+            break;
+    }
+    return folders;
+}
+
+QString ShownName(const QString &folder)
+{
+    const QString name = QFileInfo(folder).fileName();
+    return name.isEmpty() ? QDir::toNativeSeparators(folder) : name;
+}
+
+} // namespace
+
+QStringList MountedRoots()
+{
+    QStringList roots;
+    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
+        // Containers mount single files (/etc/hosts); only folders are drives.
+        if (volume.isValid() && volume.isReady() && QFileInfo(volume.rootPath()).isDir())
+            roots.append(volume.rootPath());
+    }
+    roots.append(QDir::rootPath());
+    roots.removeDuplicates();
+    std::sort(roots.begin(), roots.end(), [](const QString &a, const QString &b) {
+        if (a == QDir::rootPath() || b == QDir::rootPath())
+            return a == QDir::rootPath() && b != QDir::rootPath();
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+    return roots;
+}
+
+QString VolumeRootOf(const QString &path, const QStringList &roots)
+{
+    const QString clean = CleanPath(path);
+    QString best;
+    for (const QString &root : roots) {
+        const QString prefix = root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
+        const bool holds = clean == root || clean.startsWith(prefix);
+        if (holds && root.size() > best.size())
+            best = root;
+    }
+    return best;
+}
+
+DriveList::DriveList(const QStringList &roots, QWidget *parent)
+    : QComboBox(parent)
+{
+    for (const QString &root : roots)
+        addItem(QDir::toNativeSeparators(root), root);
+}
+
+QString DriveList::drive() const
+{
+    return currentData().toString();
+}
+
+void DriveList::setDrive(const QString &path)
+{
+    QStringList roots;
+    for (int i = 0; i < count(); ++i)
+        roots.append(itemData(i).toString());
+    const int index = roots.indexOf(VolumeRootOf(path, roots));
+    if (index >= 0)
+        setCurrentIndex(index);
+}
+
+DirectoryList::DirectoryList(QWidget *parent)
+    : QTreeWidget(parent)
+{
+    setHeaderHidden(true);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setIndentation(ToPixels(150));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(this, &QTreeWidget::itemActivated, this, &DirectoryList::openItem);
+}
+
+void DirectoryList::setPath(const QString &path)
+{
+    const QString clean = CleanPath(path);
+    if (clean == path_)
+        return;
+    path_ = clean;
+    rebuild();
+    emit pathChanged();
+}
+
+void DirectoryList::refresh()
+{
+    rebuild();
+}
+
+void DirectoryList::rebuild()
+{
+    clear();
+    const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
+
+    QTreeWidgetItem *parentItem = nullptr;
+    for (const QString &folder : FoldersDownTo(path_)) {
+        auto *item = parentItem ? new QTreeWidgetItem(parentItem) : new QTreeWidgetItem(this);
+        item->setText(0, ShownName(folder));
+        item->setIcon(0, openIcon);
+        item->setData(0, kPathRole, folder);
+        item->setExpanded(true);
+        parentItem = item;
+    }
+    const QDir current(path_);
+    const QStringList subfolders
+        = current.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    for (const QString &name : subfolders) {
+        auto *item = new QTreeWidgetItem(parentItem);
+        item->setText(0, name);
+        item->setIcon(0, closedIcon);
+        item->setData(0, kPathRole, current.absoluteFilePath(name));
+    }
+    setCurrentItem(parentItem);
+}
+
+void DirectoryList::openItem(QTreeWidgetItem *item)
+{
+    if (item)
+        setPath(item->data(0, kPathRole).toString());
+}
+
+void DirectoryList::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Backspace) {
+        QDir dir(path_);
+        if (dir.cdUp())
+            setPath(dir.absolutePath());
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+FileList::FileList(QWidget *parent)
+    : QListWidget(parent)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+}
+
+void FileList::setPath(const QString &path)
+{
+    path_ = CleanPath(path);
+    clear();
+    for (const std::string &name : ListKeyFiles(ToNativePath(path_)))
+        addItem(FromNativePath(name));
+}
+
+QString FileList::fileName() const
+{
+    const QListWidgetItem *item = currentItem();
+    return item && item->isSelected() ? item->text() : QString();
+}
+
+QStringList FileList::names() const
+{
+    QStringList listed;
+    for (int i = 0; i < count(); ++i)
+        listed.append(item(i)->text());
+    return listed;
+}
+
+} // namespace zerka

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QStringList>
+#include <QTreeWidget>
+
+namespace zerka {
+
+// The roots of the mounted file systems that are folders, "/" first, the rest sorted.
+QStringList MountedRoots();
+
+// The root among roots that holds path: the longest one that is path or a folder above it.
+// Empty when none does.
+QString VolumeRootOf(const QString &path, const QStringList &roots);
+
+// The drive list: the machine's volumes by their root folder.
+class DriveList : public QComboBox {
+    Q_OBJECT
+public:
+    explicit DriveList(const QStringList &roots, QWidget *parent = nullptr);
+
+    QString drive() const;
+    // Selects the volume holding path.
+    void setDrive(const QString &path);
+};
+
+// The directory list: the folders from the root down to the current one, then the
+// current one's subfolders. Double click or Enter opens a folder, Backspace goes up.
+class DirectoryList : public QTreeWidget {
+    Q_OBJECT
+public:
+    explicit DirectoryList(QWidget *parent = nullptr);
+
+    QString path() const { return path_; }
+    // Opens path and reports pathChanged when it differs from the current one.
+    void setPath(const QString &path);
+    // Reads the current folder's subfolders again.
+    void refresh();
+
+signals:
+    void pathChanged();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void rebuild();
+    void openItem(QTreeWidgetItem *item);
+
+    QString path_;
+};
+
+// The file list: the key files of one folder, as the batch lists them.
+class FileList : public QListWidget {
+    Q_OBJECT
+public:
+    explicit FileList(QWidget *parent = nullptr);
+
+    QString path() const { return path_; }
+    void setPath(const QString &path);
+    // The selected name, or empty when none is selected.
+    QString fileName() const;
+    QStringList names() const;
+
+private:
+    QString path_;
+};
+
+} // namespace zerka

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+
+#include "keyframes/keyframe_tables.h"
+
+class QGroupBox;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace zerka {
+
+class Dialogs;
+class DirectoryList;
+class DriveList;
+class FileList;
+class FlexGrid;
+class frmEdit;
+
+// The main window: pick the folder of key files, load the old and the new hierarchy,
+// convert all. Below its visible area it also holds the keyframe info views and two
+// hidden buttons. It keeps no keyframe data: its handlers run the core on tables.
+class frmMain : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmMain(KeyframeTables &tables, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // Message boxes and the file dialog go through dialogs; tests answer them.
+    void setDialogs(std::unique_ptr<Dialogs> dialogs);
+
+private:
+    class WindowBatchView;
+
+    void createControls();
+    void placeControls();
+    void setTabOrderOfControls();
+    void connectHandlers();
+
+    void Form_Load();
+    void Drive1_Change();
+    void Dir1_Change();
+    void File1_DblClick();
+    void cmdListMesh_Click();
+    void cmdLoadOld_Click();
+    void cmdLoad3do_Click();
+    void cmdAll_Click();
+    void cmdSave_Click();
+    void fgNodes_KeyPress();
+    void fgNodes_DblClick();
+
+    void loadHierarchy(bool isOld);
+    void raiseStepCount();
+    void setListsEnabled(bool enabled);
+    void showMessage(const QString &text);
+
+    KeyframeTables &tables_;
+    std::unique_ptr<Dialogs> dialogs_;
+    std::int16_t StepCount = 0;
+
+    QGroupBox *Frame1;
+    QGroupBox *Frame2;
+    QGroupBox *Frame3;
+    DriveList *Drive1;
+    DirectoryList *Dir1;
+    FileList *File1;
+    QPushButton *cmdLoadOld;
+    QPlainTextEdit *lblOld;
+    QPushButton *cmdLoad3do;
+    QPlainTextEdit *lbl3do;
+    QPushButton *cmdAll;
+    QProgressBar *pb1;
+    QPushButton *cmdSave;
+    QPushButton *cmdListMesh;
+    FlexGrid *fgNodes;
+    QPlainTextEdit *Text1;
+    frmEdit *editor_ = nullptr; // made on first use, then kept
+};
+
+} // namespace zerka

@@ -1,0 +1,38 @@
+#include "window_support.h"
+
+#include <QFile>
+
+namespace zerka {
+
+int ToPixels(int twips)
+{
+    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
+}
+
+QRect ToPixels(const TwipRect &rect)
+{
+    return QRect(
+        ToPixels(rect.Left), ToPixels(rect.Top), ToPixels(rect.Width), ToPixels(rect.Height));
+}
+
+QSize ToPixels(int widthTwips, int heightTwips)
+{
+    return QSize(ToPixels(widthTwips), ToPixels(heightTwips));
+}
+
+std::string ToNativePath(const QString &path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+QString FromNativePath(const std::string &path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+QString WithLfBreaks(QString text)
+{
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+} // namespace zerka
