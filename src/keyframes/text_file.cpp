@@ -1,5 +1,6 @@
 #include "text_file.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -64,13 +65,25 @@ std::string ReadTextFile(const std::string &path)
     if (!file)
         ThrowSystemError(path, "cannot open", errno);
 
-    std::string text;
-    char buffer[1 << 16];
+    // Sized from the file's length and read in one call: growing the text block by block
+    // copied each file several times over. The length is only a hint; a file that grows
+    // or shrinks meanwhile is still read to its end.
+    long length = 0;
+    if (std::fseek(file.get(), 0, SEEK_END) == 0)
+        length = std::max(std::ftell(file.get()), 0L);
+    std::rewind(file.get());
+
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    std::size_t size = 0;
     std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
-        text.append(buffer, got);
+    while ((got = std::fread(text.data() + size, 1, text.size() - size, file.get())) > 0) {
+        size += got;
+        if (size == text.size())
+            text.resize(text.size() * 2);
+    }
     if (std::ferror(file.get()))
         ThrowSystemError(path, "cannot read", errno ? errno : EIO);
+    text.resize(size);
     return text;
 }
 
