@@ -1,0 +1,180 @@
+// read -> convert -> build -> read again. Whatever the reader accepts, the converted text
+// the writer makes must read back to the same nodes, entry counts and field texts; with
+// both hierarchies equal, every position becomes its read value rounded to 8 decimals.
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "conversion/keyframe_conversion.h"
+#include "fuzz_support.h"
+#include "keyframes/key_file_reader.h"
+#include "keyframes/key_file_writer.h"
+#include "keyframes/number_text.h"
+
+using namespace zerka;
+using zerka::fuzz::Fail;
+using zerka::fuzz::Require;
+
+namespace {
+
+const std::string kName = "fuzz.key";
+const std::string kOldName = "old.3do";
+const std::string kNewName = "new.3do";
+
+struct NodeCopy {
+    std::int16_t Num;
+    std::string MeshName;
+    std::vector<KeyEntry> Entries;
+};
+
+std::vector<NodeCopy> CopyNodes(const KeyframeTables &tables)
+{
+    std::vector<NodeCopy> nodes;
+    for (int n = 1; n <= tables.KeyNodeCount; ++n) {
+        const KeyNode &node = tables.KeyNodes(n);
+        NodeCopy copy{node.Num, node.MeshName, {}};
+        for (int b = 1; b <= node.EntryCount; ++b)
+            copy.Entries.push_back(node.Entries(b));
+        nodes.push_back(std::move(copy));
+    }
+    return nodes;
+}
+
+// Old and new hierarchies with one record per node. Variant 0 keeps them equal; the others
+// move every node, some by amounts near the end of the double range.
+void SetHierarchies(KeyframeTables &tables, int variant)
+{
+    static const char *const kMoves[] = {"0", "1.5", "-0.000000004", "1e300", "-1.7e308"};
+    const int count = std::max<int>(tables.KeyNodeCount, 1);
+    for (int i = 1; i <= count; ++i) {
+        const std::string num = std::to_string(i - 1) + ":";
+        const std::string name = "node" + std::to_string(i);
+        tables.OldHierarchy(i) = {num, "12.5", "-3", "0.000001", name};
+        tables.NewHierarchy(i)
+            = {num, "12.5", "-3", "0.000001", i % 2 ? "NODE" + name.substr(4) : name};
+        if (variant != 0)
+            tables.NewHierarchy(i).X = kMoves[variant];
+    }
+    tables.OldHierarchyCount = tables.NewHierarchyCount = static_cast<std::int16_t>(count);
+    tables.OldHierarchyFile = kOldName;
+    tables.NewHierarchyFile = kNewName;
+}
+
+double ParseOrFail(const std::string &text, const std::string &what)
+{
+    try {
+        const double value = ParseDoubleText(text);
+        Require(std::isfinite(value), what + " is not finite: " + text);
+        return value;
+    } catch (const FileError &error) {
+        Fail(what + " '" + text + "' does not read as a number: " + error.what());
+    }
+}
+
+void CheckConverted(const std::vector<NodeCopy> &read, const KeyframeTables &tables, int variant)
+{
+    static const int kPositions[] = {3, 4, 5};
+    static const int kDeltas[] = {9, 10, 11};
+    for (std::size_t n = 0; n < read.size(); ++n) {
+        const KeyNode &node = tables.KeyNodes(static_cast<int>(n) + 1);
+        for (std::size_t b = 0; b < read[n].Entries.size(); ++b) {
+            const KeyEntry &before = read[n].Entries[b];
+            const KeyEntry &after = node.Entries(static_cast<int>(b) + 1);
+            const std::string where
+                = "node " + std::to_string(n + 1) + " entry " + std::to_string(b + 1);
+            for (int f = 0; f < KeyEntry::kFieldCount; ++f) {
+                const bool position = f >= 3 && f <= 5;
+                const bool delta = f >= 9 && f <= 11;
+                if (!position && !delta)
+                    Require(after.Field(f) == before.Field(f),
+                        where + ": field " + std::to_string(f) + " changed");
+            }
+            for (const int f : kPositions) {
+                ParseOrFail(after.Field(f), where + " position");
+                if (variant == 0) {
+                    // Adding a zero offset turns -0 into +0; the texts then differ in sign only.
+                    const std::string rounded = FormatDouble(ParseDoubleText(before.Field(f)));
+                    Require(after.Field(f) == rounded
+                            || ParseDoubleText(after.Field(f)) == ParseDoubleText(rounded),
+                        where + ": position " + before.Field(f) + " became " + after.Field(f));
+                }
+            }
+            for (const int f : kDeltas)
+                ParseOrFail(after.Field(f), where + " delta");
+        }
+    }
+}
+
+void CheckReadBack(const KeyframeTables &built, const KeyframeTables &again)
+{
+    Require(again.KeyNodeCount == built.KeyNodeCount, "node count changed on reading back");
+    Require(again.HeaderLineCount == built.HeaderLineCount,
+        "header line count changed on reading back");
+    // Line 1 is the marker line in the built text.
+    for (int h = 2; h <= built.HeaderLineCount; ++h)
+        Require(again.HeaderLines(h) == built.HeaderLines(h),
+            "header line " + std::to_string(h) + " changed on reading back");
+    for (int n = 1; n <= built.KeyNodeCount; ++n) {
+        const KeyNode &a = built.KeyNodes(n);
+        const KeyNode &b = again.KeyNodes(n);
+        const std::string where = "node " + std::to_string(n);
+        Require(a.Num == b.Num, where + ": number changed");
+        Require(a.MeshName == b.MeshName, where + ": mesh name changed");
+        Require(a.EntryCount == b.EntryCount, where + ": entry count changed");
+        for (int e = 1; e <= a.EntryCount; ++e)
+            for (int f = 0; f < KeyEntry::kFieldCount; ++f)
+                Require(a.Entries(e).Field(f) == b.Entries(e).Field(f),
+                    where + " entry " + std::to_string(e) + ": field " + std::to_string(f) + " '"
+                        + a.Entries(e).Field(f) + "' read back as '" + b.Entries(e).Field(f) + "'");
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    static KeyframeTables tables;
+    static KeyframeTables again;
+    if (size == 0)
+        return 0;
+    const int variant = data[0] % 5;
+    const std::string_view text(reinterpret_cast<const char *>(data) + 1, size - 1);
+
+    try {
+        LoadKeyText(tables, text, kName);
+    } catch (const FileError &) {
+        return 0; // the reader's own errors are the key file target's business
+    }
+    // When the NODES line is the file's first line, the marker line takes its place and
+    // the written text has no NODES line; the layout fixes that, so only texts with a
+    // header before NODES can be read back.
+    if (tables.HeaderLineCount < 2)
+        return 0;
+    const std::vector<NodeCopy> read = CopyNodes(tables);
+    SetHierarchies(tables, variant);
+    try {
+        ConvertTables(tables, kName);
+    } catch (const FileError &error) {
+        const std::string message = error.what();
+        Require(error.File == kName || error.File == kOldName || error.File == kNewName,
+            "conversion error names no file: " + message);
+        Require(
+            message.rfind(error.File, 0) == 0, "message does not start with the file: " + message);
+        return 0;
+    }
+    CheckConverted(read, tables, variant);
+
+    tables.SourceFileName = kName;
+    const std::string built = BuildKeyText(tables, "01/02/2003 04:05:06");
+    try {
+        LoadKeyText(again, built, "again.key");
+    } catch (const FileError &error) {
+        Fail(std::string("a built text does not read back: ") + error.what());
+    }
+    CheckReadBack(tables, again);
+    return 0;
+}
