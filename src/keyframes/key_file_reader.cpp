@@ -87,6 +87,8 @@ public:
                 // The line after "NODES" takes its place for the keyword tests, header
                 // or not; it is never a header line itself.
                 if (StartsWith(line, "NODES")) {
+                    if (inHeader)
+                        NoteDeclaredNodes(line);
                     inHeader = false;
                     if (!lines_.Next(line))
                         Fail(ErrorCode::InputPastEnd, "the file ends right after its NODES line");
@@ -110,12 +112,31 @@ public:
         if (inHeader)
             throw FileError(ErrorCode::InputPastEnd, sourceName_, 0,
                             "no NODES line: this is not a keyframe file");
+        // A file cut off after its header, or between two nodes, still reads cleanly line
+        // by line; only the count on its NODES line shows that nodes are missing.
+        if (declaredNodes_ > tables_.KeyNodeCount)
+            throw FileError(ErrorCode::InputPastEnd, sourceName_, nodesLine_,
+                            "the NODES line declares " + std::to_string(declaredNodes_) +
+                                " nodes but only " + std::to_string(tables_.KeyNodeCount) +
+                                " follow");
     }
 
 private:
     [[noreturn]] void Fail(ErrorCode code, const std::string &description) const
     {
         throw FileError(code, sourceName_, lines_.LineNumber(), description);
+    }
+
+    // A count that is not a number is left alone, as it always was: it only serves to
+    // tell a cut-off file.
+    void NoteDeclaredNodes(std::string_view line)
+    {
+        nodesLine_ = lines_.LineNumber();
+        try {
+            declaredNodes_ = line.size() > 6 ? ParseIntegerText(line.substr(6)) : 0;
+        } catch (const FileError &) {
+            declaredNodes_ = 0;
+        }
     }
 
     void FailOnNodeLineInHeader(std::string_view line) const
@@ -228,6 +249,8 @@ private:
     KeyframeTables &tables_;
     LineSource lines_;
     const std::string &sourceName_;
+    int declaredNodes_ = 0;
+    int nodesLine_ = 0;
 };
 
 }  // namespace
