@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <system_error>
 
@@ -93,6 +94,70 @@ bool IsTooLarge(std::string_view body)
     return magnitude + exponent > 0;
 }
 
+// The common case of a key file, a plain decimal of up to 19 digits such as -0.123456,
+// without the general path's grammar pass. With at most 2^53 as the digits' integer and
+// at most 22 decimals, both it and the power of ten are exact doubles, so one division
+// rounds exactly as from_chars does (Clinger's fast path). Returns false for anything
+// else, which the general path then reads or rejects.
+bool TryParsePlainDecimal(std::string_view body, double &value)
+{
+    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    constexpr std::uint64_t kExactLimit = std::uint64_t{1} << 53;
+    std::uint64_t digits = 0;
+    int count = 0;
+    int decimals = 0;
+    bool point = false;
+    for (const char c : body) {
+        if (IsDigit(c)) {
+            if (++count > 19)
+                return false;
+            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+            decimals += point;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    if (count == 0 || digits > kExactLimit || decimals > 22)
+        return false;
+    value = static_cast<double>(digits) / kPowersOfTen[decimals];
+    return true;
+}
+
+// "%.8f" is the exact binary value rounded half to even at eight decimals. Below 2^53
+// hundred-millionths, value * 10^8 is held exactly as a product plus its fma error, which
+// decides the rounding; a result near a halfway point goes to to_chars instead.
+bool TryFormatEightDecimals(double value, std::string &out)
+{
+    constexpr double kScale = 1e8;
+    constexpr double kLimit = 9.0e7;  // 9e15 hundred-millionths < 2^53
+    const double magnitude = std::fabs(value);
+    if (!(magnitude < kLimit))
+        return false;
+    const double product = magnitude * kScale;
+    const double error = std::fma(magnitude, kScale, -product);
+    const double rounded = std::nearbyint(product);
+    const double rest = (product - rounded) + error;  // product - rounded is exact
+    if (std::fabs(rest) > 0.5 - 1e-9)
+        return false;
+
+    const auto units = static_cast<std::uint64_t>(rounded);
+    char buffer[32];
+    char *end = buffer;
+    if (std::signbit(value))
+        *end++ = '-';
+    end = std::to_chars(end, buffer + sizeof buffer, units / 100000000).ptr;
+    *end++ = '.';
+    std::uint64_t fraction = units % 100000000;
+    for (int i = 7; i >= 0; --i, fraction /= 10)
+        end[i] = static_cast<char>('0' + fraction % 10);
+    out.assign(buffer, end + 8);
+    return true;
+}
+
 }  // namespace
 
 double ParseDoubleText(std::string_view text)
@@ -104,10 +169,12 @@ double ParseDoubleText(std::string_view text)
         negative = body.front() == '-';
         body.remove_prefix(1);
     }
+    double value = 0;
+    if (TryParsePlainDecimal(body, value))
+        return negative ? -value : value;
     if (!MatchesNumberGrammar(body))
         ThrowNotANumber(text);
 
-    double value = 0;
     const auto [end, ec] = std::from_chars(body.data(), body.data() + body.size(), value,
                                            std::chars_format::general);
     if (ec == std::errc::result_out_of_range) {
@@ -140,6 +207,9 @@ std::string FormatDouble(double value)
     // as a number: the file would be ruined silently.
     if (!std::isfinite(value))
         throw FileError(ErrorCode::Overflow, {}, 0, "a computed value is out of range");
+    std::string fast;
+    if (TryFormatEightDecimals(value, fast))
+        return fast;
     char buffer[400];
     const auto [end, ec] =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 8);

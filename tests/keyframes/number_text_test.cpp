@@ -1,6 +1,10 @@
 #include "keyframes/number_text.h"
 
 #include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
 
 #include "support/test_support.h"
 
@@ -63,6 +67,77 @@ TEST(NumberText, FormatsEightDecimalsInTheCLocaleWhateverTheProcessLocale)
     EXPECT_EQ(FormatDouble(-0.000001), "-0.00000100");
     EXPECT_EQ(ParseDoubleText("1.5"), 1.5);
     std::setlocale(LC_ALL, saved.c_str());
+}
+
+// Both number paths have a fast route for the plain decimals key files are made of; the C
+// library's own conversions are the reference they must match to the last digit.
+std::string PrintfEightDecimals(double value)
+{
+    char buffer[400];
+    std::snprintf(buffer, sizeof buffer, "%.8f", value);
+    return buffer;
+}
+
+TEST(NumberText, FormatsEveryValueAsPrintfDoes)
+{
+    const double rows[] = {
+        0.0,          -0.0,         1e-9,          -1e-9,        0.000000005,
+        0.000000015,  0.000000025,  -0.000000025,  0.125,        2.5e-8,
+        1.000000005,  0.45833333,   0.458333335,   12345678.5,   89999999.99999999,
+        90000000.0,   -90000000.0,  1e15,          123456789012.345678, 4.9e-324,
+        0.1 + 0.2,    -1.0 / 3.0,   2.0 / 3.0,     1e22,         -1e300,
+    };
+    for (const double value : rows) {
+        SCOPED_TRACE(PrintfEightDecimals(value));
+        EXPECT_EQ(FormatDouble(value), PrintfEightDecimals(value));
+    }
+    std::mt19937_64 random(2024);
+    std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
+    std::uniform_int_distribution<int> exponent(-12, 10);
+    std::uniform_int_distribution<long long> units(-9'000'000'000'000'000LL,
+                                                   9'000'000'000'000'000LL);
+    for (int i = 0; i < 200'000; ++i) {
+        // Random magnitudes, and values at and around a half of the last written digit.
+        const double values[] = {std::ldexp(mantissa(random), exponent(random) * 3),
+                                 (static_cast<double>(units(random) / 1000) + 0.5) / 1e8,
+                                 std::nextafter(static_cast<double>(units(random)) / 1e8, 0.0)};
+        for (const double value : values) {
+            const std::string expected = PrintfEightDecimals(value);
+            if (FormatDouble(value) != expected) {
+                ADD_FAILURE() << "value " << std::hexfloat << value << " expected " << expected;
+                return;
+            }
+        }
+    }
+}
+
+TEST(NumberText, ParsesEveryDecimalAsStrtodDoes)
+{
+    const char *rows[] = {"0.1", "-0.000000", "9007199254740993", "9007199254740992.5",
+                          "1234567890123456789", "12345678901234567890", "0.30000000000000004",
+                          "0.0000000000000000000001", "0.00000000000000000000001",
+                          "179769313486231570000000000000000000000", "4.9e-324", "-.5"};
+    for (const char *text : rows) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(ParseDoubleText(text), std::strtod(text, nullptr));
+    }
+    std::mt19937_64 random(7);
+    std::uniform_int_distribution<int> length(1, 21);
+    std::uniform_int_distribution<int> digit(0, 9);
+    for (int i = 0; i < 200'000; ++i) {
+        std::string text = random() % 2 ? "-" : "";
+        const int digits = length(random);
+        const int point = static_cast<int>(random() % (digits + 1));
+        for (int d = 0; d < digits; ++d) {
+            if (d == point)
+                text += '.';
+            text += static_cast<char>('0' + digit(random));
+        }
+        if (ParseDoubleText(text) != std::strtod(text.c_str(), nullptr)) {
+            ADD_FAILURE() << text;
+            return;
+        }
+    }
 }
 
 TEST(NumberText, SignSpacedPutsASpaceBeforeNonNegativeNumbers)
