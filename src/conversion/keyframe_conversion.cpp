@@ -97,26 +97,46 @@ std::string FormatEntryValue(const KeyEntry &entry, double value, const char *fi
 // been derived this way.
 void ShiftNode(KeyNode &node, bool wrapsAround, const std::string &file)
 {
+    // Entry b + 1's frame and position are read for entry b already and are kept for its
+    // own turn: its texts do not change before then, and reading numbers is most of the
+    // conversion's time.
+    struct Carried {
+        bool Frame = false;
+        bool Position = false;
+        int FrameValue = 0;
+        double X = 0, Y = 0, Z = 0;
+    } next;
+
     for (int b = 1; b <= node.EntryCount; ++b) {
         KeyEntry &entry = node.Entries(b);
         const int s = b < node.EntryCount ? b + 1 : (wrapsAround ? 1 : b);
         const KeyEntry &successor = node.Entries(s);
+        const Carried carried = next;
+        next = Carried{};
 
-        const int f0 = ParseEntryFrame(entry, file);
-        const int d = ParseEntryFrame(successor, file) - f0;
+        const int f0 = carried.Frame ? carried.FrameValue : ParseEntryFrame(entry, file);
+        const int f1 = s == b ? f0 : ParseEntryFrame(successor, file);
+        const int d = f1 - f0;
         if (d < std::numeric_limits<std::int16_t>::min() ||
             d > std::numeric_limits<std::int16_t>::max())
             throw FileError(ErrorCode::Overflow, file, entry.Line,
                             "the frame difference to the next entry is outside 16 bits");
+        next.Frame = s == b + 1;
+        next.FrameValue = f1;
 
-        const double x = ParseEntryValue(entry, entry.X, "X", file);
-        const double y = ParseEntryValue(entry, entry.Y, "Y", file);
-        const double z = ParseEntryValue(entry, entry.Z, "Z", file);
+        const double x = carried.Position ? carried.X : ParseEntryValue(entry, entry.X, "X", file);
+        const double y = carried.Position ? carried.Y : ParseEntryValue(entry, entry.Y, "Y", file);
+        const double z = carried.Position ? carried.Z : ParseEntryValue(entry, entry.Z, "Z", file);
         double vx = 0, vy = 0, vz = 0;
         if (d != 0) {
-            vx = (ParseEntryValue(successor, successor.X, "X", file) - x) / d;
-            vy = (ParseEntryValue(successor, successor.Y, "Y", file) - y) / d;
-            vz = (ParseEntryValue(successor, successor.Z, "Z", file) - z) / d;
+            const double sx = ParseEntryValue(successor, successor.X, "X", file);
+            const double sy = ParseEntryValue(successor, successor.Y, "Y", file);
+            const double sz = ParseEntryValue(successor, successor.Z, "Z", file);
+            vx = (sx - x) / d;
+            vy = (sy - y) / d;
+            vz = (sz - z) / d;
+            if (s == b + 1)
+                next = Carried{true, true, f1, sx, sy, sz};
         }
         if (std::abs(ParseEntryValue(entry, entry.DX, "DX", file)) <= kStillThreshold)
             vx = 0;
