@@ -24,10 +24,31 @@ std::string_view TrimBlanks(std::string_view text)
     return text;
 }
 
+// A field text as a message shows it: control bytes such as NUL would cut the message
+// short or garble the box, and a megabyte-long token would flood it.
+std::string Quoted(std::string_view text)
+{
+    constexpr std::size_t kShown = 40;
+    std::string out = "'";
+    for (const char c : text.substr(0, kShown)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f) {
+            static constexpr char kHex[] = "0123456789abcdef";
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xf];
+        } else {
+            out += c;
+        }
+    }
+    if (text.size() > kShown)
+        out += "...";
+    return out + "'";
+}
+
 [[noreturn]] void ThrowNotANumber(std::string_view text)
 {
-    throw FileError(ErrorCode::TypeMismatch, {}, 0,
-                    "'" + std::string(text) + "' is not a number");
+    throw FileError(ErrorCode::TypeMismatch, {}, 0, Quoted(text) + " is not a number");
 }
 
 // Checks the whole grammar by hand: std::from_chars alone would also take "inf", "nan"
@@ -181,7 +202,7 @@ double ParseDoubleText(std::string_view text)
         // Underflow reads as zero; only a value too large to hold is an error.
         if (IsTooLarge(body))
             throw FileError(ErrorCode::Overflow, {}, 0,
-                            "'" + std::string(trimmed) + "' is out of range");
+                            Quoted(trimmed) + " is out of range");
         value = 0;
     } else if (ec != std::errc() || end != body.data() + body.size()) {
         ThrowNotANumber(text);
@@ -195,7 +216,7 @@ std::int16_t ParseIntegerText(std::string_view text)
     if (value < std::numeric_limits<std::int16_t>::min() ||
         value > std::numeric_limits<std::int16_t>::max())
         throw FileError(ErrorCode::Overflow, {}, 0,
-                        "'" + std::string(TrimBlanks(text)) + "' is outside -32768..32767");
+                        Quoted(TrimBlanks(text)) + " is outside -32768..32767");
     return static_cast<std::int16_t>(value);
 }
 
