@@ -86,7 +86,8 @@ std::string BuildKeyText(const KeyframeTables &tables, const std::string &dateTe
            dateText;
     out += kCrLf;
     // Header line 1 is the source's own first line; the marker line takes its place.
-    for (int h = 2; h <= tables.HeaderLineCount; ++h) {
+    // When that line is the NODES line itself it stays, or the output could not be read.
+    for (int h = tables.HeaderLineCount == 1 ? 1 : 2; h <= tables.HeaderLineCount; ++h) {
         out += tables.HeaderLines(h);
         out += kCrLf;
     }

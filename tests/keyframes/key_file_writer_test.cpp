@@ -57,7 +57,8 @@ TEST(KeyFileWriter, WritesOnlyTheMarkerAndHeaderWhenThereAreNoNodes)
         const char *afterMarker;
     } rows[] = {
         {"# k\nFLAGS 1\nNODES 0\n\n", "FLAGS 1\r\nNODES 0\r\n\r\n"},
-        {"NODES 0\n\n", "\r\n"},
+        // A NODES line that is the file's first line is kept, so the output reads back.
+        {"NODES 0\n\n", "NODES 0\r\n\r\n"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.source);
@@ -131,7 +132,7 @@ TEST(KeyFileWriter, SourceDateEpochFixesTheMarkerDate)
     ::setenv("LC_ALL", "C", 1);
     EXPECT_EQ(MarkerDateText(), "01/02/70 00:00:00");
     EXPECT_EQ(BuildKeyText(Read("NODES 0\n\n")),
-        "# KEYFRAME in.key has been zerka by ZerKA 0.2 on 01/02/70 00:00:00\r\n\r\n");
+        "# KEYFRAME in.key has been zerka by ZerKA 0.2 on 01/02/70 00:00:00\r\nNODES 0\r\n\r\n");
     ::unsetenv("SOURCE_DATE_EPOCH");
     ::unsetenv("LC_ALL");
 }
