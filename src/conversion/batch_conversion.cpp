@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <system_error>
 
 #include "conversion/keyframe_conversion.h"
@@ -47,13 +48,21 @@ std::string MissingHierarchyText(const KeyframeTables &tables)
                  : "Load the new hierarchy first: no new hierarchy is loaded.";
 }
 
-void ConvertOne(KeyframeTables &tables, const fs::path &directory, const std::string &name)
+// writtenNames holds the outputs of this batch so far: "a.key" and "a.KEY" both make
+// New/a.key, and the second must not silently replace the first.
+void ConvertOne(KeyframeTables &tables, const fs::path &directory, const std::string &name,
+                std::set<std::string> &writtenNames)
 {
+    const std::string outputName = OutputNameFor(name);
+    if (writtenNames.count(outputName) != 0)
+        throw FileError(ErrorCode::PathAccess, name, 0,
+                        "New/" + outputName + " was already written from another file of this folder");
     LoadKeyFile(tables, (directory / name).string());
     const fs::path outputDirectory = directory / "New";
     EnsureDirectory(outputDirectory.string());
     tables.SourceFileName = name;
-    ConvertKeyFile(tables, (outputDirectory / OutputNameFor(name)).string());
+    ConvertKeyFile(tables, (outputDirectory / outputName).string());
+    writtenNames.insert(outputName);
 }
 
 }  // namespace
@@ -106,9 +115,10 @@ BatchResult ConvertAll(KeyframeTables &tables, BatchView &view)
     if (!names.empty())
         view.SetProgressMaximum(static_cast<int>(names.size()));
 
+    std::set<std::string> writtenNames;
     for (std::size_t i = 0; i < names.size(); ++i) {
         try {
-            ConvertOne(tables, directory, names[i]);
+            ConvertOne(tables, directory, names[i], writtenNames);
             ++result.Converted;
         } catch (const FileError &error) {
             result.Failures.push_back({names[i], error.what()});

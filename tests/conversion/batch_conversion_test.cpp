@@ -147,6 +147,22 @@ TEST_F(Batch, ANewEntryThatIsNotAFolderFailsEveryFileWithoutTouchingTheSources)
     EXPECT_EQ(testing::ReadFile(dir / "a.key"), keyText);
 }
 
+TEST_F(Batch, NamesDifferingOnlyInCaseDoNotOverwriteEachOthersOutput)
+{
+    LoadHierarchies();
+    // Listed as "a.KEY" then "a.key"; both would be written as New/a.key.
+    testing::WriteFile(dir / "a.KEY", keyText);
+    testing::WriteFile(dir / "a.key", testing::Crlf(testing::KeyText(
+        {{"arm", {{0, "7", "0", "0", "0", "0", "0"}}}})));
+    RecordingView view(dir.Path().string());
+    const BatchResult result = ConvertAll(tables, view);
+    EXPECT_EQ(result.Converted, 1);
+    ASSERT_EQ(result.Failures.size(), 1u);
+    EXPECT_EQ(result.Failures[0].FileName, "a.key");
+    EXPECT_NE(result.Failures[0].Message.find("New/a.key was already written"), std::string::npos);
+    EXPECT_NE(testing::ReadFile(dir / "New/a.key").find("0x0000   2.00000000"), std::string::npos);
+}
+
 TEST(BatchSummary, ListsEveryFailedFileAfterTheCounts)
 {
     BatchResult result;
