@@ -1,0 +1,226 @@
+// Faults around a batch: the output folder cannot be made or written, a listed file goes
+// away or changes before its turn, an earlier output stands where a new one fails. In
+// every case the sources stay byte-identical, no temporary file is left, the file is
+// reported "Not Converted" with its reason, and the other files are converted.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "conversion/batch_conversion.h"
+#include "conversion/hierarchy_reader.h"
+#include "keyframes/key_file_reader.h"
+#include "support/test_support.h"
+
+namespace zerka {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+// A view whose progress steps can change the folder, as another program or a person
+// might while the batch runs. The hook gets the number of files done so far.
+class MeddlingView : public BatchView {
+public:
+    MeddlingView(std::string directory, std::function<void(int)> beforeTurn)
+        : directory_(std::move(directory))
+        , beforeTurn_(std::move(beforeTurn))
+    {
+    }
+
+    std::string ListedDirectory() const override { return directory_; }
+    std::vector<std::string> ListedFiles() const override { return ListKeyFiles(directory_); }
+    void SetListsEnabled(bool) override { }
+    void ClearInfoText() override { }
+    void ShowMessage(const std::string &text) override { Messages.push_back(text); }
+    void SetProgressMaximum(int) override { beforeTurn_(0); }
+    void SetProgressValue(int value) override { beforeTurn_(value); }
+
+    std::vector<std::string> Messages;
+
+private:
+    std::string directory_;
+    std::function<void(int)> beforeTurn_;
+};
+
+using Snapshot = std::map<std::string, std::string>;
+
+// Every regular file under folder, by relative path, with its bytes.
+Snapshot TakeSnapshot(const fs::path &folder, bool withNew)
+{
+    Snapshot files;
+    for (auto it = fs::recursive_directory_iterator(folder);
+         it != fs::recursive_directory_iterator(); ++it) {
+        const fs::path relative = fs::relative(it->path(), folder);
+        if (!withNew && *relative.begin() == "New") {
+            if (it->is_directory())
+                it.disable_recursion_pending();
+            continue;
+        }
+        if (it->is_regular_file())
+            files[relative.string()] = ReadFile(it->path().string());
+    }
+    return files;
+}
+
+std::vector<std::string> HiddenNamesUnder(const fs::path &folder)
+{
+    std::vector<std::string> names;
+    for (const auto &item : fs::recursive_directory_iterator(folder))
+        if (item.path().filename().string().front() == '.')
+            names.push_back(item.path().string());
+    return names;
+}
+
+struct Fault {
+    const char *what;
+    bool needsPermissions; // bites only when not running as root
+    std::function<void(const TempDir &)> setUp; // before the batch
+    std::function<void(const TempDir &)> atTurnOfB; // just before b.key's turn
+    std::vector<std::string> failing;
+    std::string reason;
+    std::vector<std::string> changedSources; // files the fault itself changes
+};
+
+void PrintTo(const Fault &fault, std::ostream *out)
+{
+    *out << fault.what;
+}
+
+class BatchFault : public ::testing::TestWithParam<Fault> { };
+
+TEST_P(BatchFault, LeavesSourcesAndEarlierOutputsAndReportsTheFile)
+{
+    const Fault &fault = GetParam();
+    if (fault.needsPermissions && ::geteuid() == 0)
+        GTEST_SKIP() << "permission bits do not stop root";
+
+    TempDir dir;
+    KeyframeTables tables;
+    WriteFile(
+        dir / "old.3do", testing::ModelText({{"hips", "0", "0", "0"}, {"arm", "0", "1", "0"}}));
+    WriteFile(
+        dir / "new.3do", testing::ModelText({{"hips", "0", "0", "1"}, {"arm", "0", "2", "0"}}));
+    LoadHierarchy(tables, dir / "old.3do", true);
+    LoadHierarchy(tables, dir / "new.3do", false);
+    const testing::NodeSpec node{
+        "mesh", {{0, "0", "0", "0", "1", "1", "1"}, {24, "1", "2", "3", "0", "0", "0"}}};
+    for (const char *name : {"a.key", "b.key", "c.key"})
+        WriteFile(dir / name, testing::Crlf(testing::KeyText({node, node})));
+    fault.setUp(dir);
+
+    const Snapshot before = TakeSnapshot(dir.Path(), true);
+    MeddlingView view(dir.Path().string(), [&](int done) {
+        if (done == 1)
+            fault.atTurnOfB(dir);
+    });
+    const BatchResult result = ConvertAll(tables, view);
+
+    // Sources and anything that stood in New before are as they were. Read permission is
+    // given back first, where a fault took it, so the bytes can be compared.
+    for (const auto &item : fs::recursive_directory_iterator(dir.Path()))
+        fs::permissions(
+            item.path(), fs::perms::owner_read | fs::perms::owner_exec, fs::perm_options::add);
+    Snapshot after = TakeSnapshot(dir.Path(), true);
+    for (const auto &[path, bytes] : before) {
+        if (std::find(fault.changedSources.begin(), fault.changedSources.end(), path)
+            != fault.changedSources.end())
+            continue;
+        ASSERT_TRUE(after.count(path)) << path << " is gone";
+        EXPECT_EQ(after[path], bytes) << path << " changed";
+    }
+    EXPECT_EQ(HiddenNamesUnder(dir.Path()), std::vector<std::string>{});
+
+    std::vector<std::string> failed;
+    for (const BatchFailure &failure : result.Failures) {
+        failed.push_back(failure.FileName);
+        EXPECT_NE(failure.Message.find(fault.reason), std::string::npos) << failure.Message;
+        EXPECT_NE(failure.Message.find(failure.FileName), std::string::npos) << failure.Message;
+        EXPECT_NE(view.Messages.back().find(failure.FileName + ": " + failure.Message),
+            std::string::npos);
+    }
+    EXPECT_EQ(failed, fault.failing);
+    EXPECT_EQ(result.Converted, 3 - static_cast<int>(fault.failing.size()));
+    for (const char *name : {"a.key", "b.key", "c.key"}) {
+        const std::string output = "New/" + std::string(name);
+        if (std::find(failed.begin(), failed.end(), name) != failed.end()
+            || std::find(fault.changedSources.begin(), fault.changedSources.end(), output)
+                != fault.changedSources.end())
+            continue;
+        KeyframeTables check;
+        LoadKeyFile(check, dir / output);
+        EXPECT_EQ(check.KeyNodeCount, 2) << name;
+    }
+}
+
+void MakeFolderReadOnly(const std::string &path)
+{
+    fs::create_directory(path);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_exec);
+}
+
+INSTANTIATE_TEST_SUITE_P(Robustness, BatchFault,
+    ::testing::Values(
+        Fault{"a file named New stands where the folder goes", false,
+            [](const TempDir &d) { WriteFile(d / "New", "not a folder"); }, [](const TempDir &) {},
+            {"a.key", "b.key", "c.key"}, "Not a directory", {}},
+        Fault{"the New folder is read-only", true,
+            [](const TempDir &d) { MakeFolderReadOnly(d / "New"); }, [](const TempDir &) {},
+            {"a.key", "b.key", "c.key"}, "Permission denied", {}},
+        Fault{"a listed file is deleted before its turn", false, [](const TempDir &) {},
+            [](const TempDir &d) { fs::remove(d / "b.key"); }, {"b.key"}, "No such file",
+            {"b.key"}},
+        Fault{"a listed file is replaced by a folder before its turn", false,
+            [](const TempDir &) {},
+            [](const TempDir &d) {
+                fs::remove(d / "b.key");
+                fs::create_directory(d / "b.key");
+            },
+            {"b.key"}, "is a folder", {"b.key"}},
+        Fault{"a listed file is cut short before its turn", false, [](const TempDir &) {},
+            [](const TempDir &d) { fs::resize_file(d / "b.key", 60); }, {"b.key"}, "no NODES line",
+            {"b.key"}},
+        Fault{"a listed file is made unreadable before its turn", true, [](const TempDir &) {},
+            [](const TempDir &d) { fs::permissions(d / "b.key", fs::perms::none); }, {"b.key"},
+            "Permission denied", {}},
+        Fault{"an earlier output stands and the new conversion fails", false,
+            [](const TempDir &d) {
+                fs::create_directory(d / "New");
+                WriteFile(d / "New/b.key", "an earlier output\r\n");
+                WriteFile(d / "b.key",
+                    "# k\r\nNODES 1\r\nNODE 0\r\nENTRIES 1\r\n 0: 0 0x0 one 2 3 0 0 0\r\n"
+                    " 0 0 0 0 0 0\r\n");
+            },
+            [](const TempDir &) {}, {"b.key"}, "'one' is not a number", {}},
+        Fault{"a folder stands where the output goes", false,
+            [](const TempDir &d) {
+                fs::create_directories(d / "New/b.key");
+                WriteFile(d / "New/b.key/kept.txt", "kept");
+            },
+            [](const TempDir &) {}, {"b.key"}, "cannot replace", {}},
+        Fault{"the New folder is removed and a file put in its place mid-batch", false,
+            [](const TempDir &) {},
+            [](const TempDir &d) {
+                fs::remove_all(d / "New");
+                WriteFile(d / "New", "squatter");
+            },
+            {"b.key", "c.key"}, "Not a directory", {"New/a.key"}}),
+    [](const ::testing::TestParamInfo<Fault> &param) {
+        std::string name;
+        for (const char c : std::string(param.param.what))
+            name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        return name;
+    });
+
+} // namespace
+} // namespace zerka
