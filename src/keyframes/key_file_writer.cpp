@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <ctime>
+#include <initializer_list>
 #include <locale>
 #include <sstream>
 #include <iomanip>
@@ -20,13 +21,29 @@ constexpr std::string_view kTitleLine2 =
     "          dr:";
 constexpr std::size_t kSecondLineIndent = 23;
 
-// Right-aligned in its column; a text as long as the column or longer gets exactly one
-// space instead, so neighbouring values never touch and every entry line begins with a
-// space.
-void AppendColumn(std::string &out, const std::string &text, std::size_t width)
+struct Column {
+    const std::string &Text;
+    std::size_t Width;
+};
+
+// One entry line and its CR LF, after `indent` spaces. Each text is right-aligned in its
+// column; a text as long as the column or longer gets exactly one space instead, so
+// neighbouring values never touch and every entry line begins with a space. The line's
+// length is known before it is written, so the text grows once per line, not twice per
+// column.
+void AppendRow(std::string &out, std::size_t indent, std::initializer_list<Column> columns)
 {
-    out.append(text.size() < width ? width - text.size() : 1, ' ');
-    out += text;
+    std::size_t length = indent + kCrLf.size();
+    for (const Column &column : columns)
+        length += std::max(column.Width, column.Text.size() + 1);
+    const std::size_t from = out.size();
+    out.resize(from + length, ' ');
+    char *at = out.data() + from + indent;
+    for (const Column &column : columns) {
+        at += column.Text.size() < column.Width ? column.Width - column.Text.size() : 1;
+        at = std::copy(column.Text.begin(), column.Text.end(), at);
+    }
+    std::copy(kCrLf.begin(), kCrLf.end(), at);
 }
 
 bool ReadSourceDateEpoch(std::time_t &instant)
@@ -108,18 +125,13 @@ std::string BuildKeyText(const KeyframeTables &tables, const std::string &dateTe
         out += kCrLf;
         for (int b = 1; b <= node.EntryCount; ++b) {
             const KeyEntry &entry = node.Entries(b);
-            AppendColumn(out, entry.Num, 5);
-            AppendColumn(out, entry.Frame, 9);
-            AppendColumn(out, entry.Flags, 9);
-            for (const std::string *value : {&entry.X, &entry.Y, &entry.Z, &entry.Pitch,
-                                             &entry.Yaw, &entry.Roll})
-                AppendColumn(out, *value, 13);
-            out += kCrLf;
-            out.append(kSecondLineIndent, ' ');
-            for (const std::string *value : {&entry.DX, &entry.DY, &entry.DZ, &entry.DPitch,
-                                             &entry.DYaw, &entry.DRoll})
-                AppendColumn(out, *value, 13);
-            out += kCrLf;
+            AppendRow(out, 0,
+                      {{entry.Num, 5}, {entry.Frame, 9}, {entry.Flags, 9}, {entry.X, 13},
+                       {entry.Y, 13}, {entry.Z, 13}, {entry.Pitch, 13}, {entry.Yaw, 13},
+                       {entry.Roll, 13}});
+            AppendRow(out, kSecondLineIndent,
+                      {{entry.DX, 13}, {entry.DY, 13}, {entry.DZ, 13}, {entry.DPitch, 13},
+                       {entry.DYaw, 13}, {entry.DRoll, 13}});
         }
         out += kCrLf;
     }
