@@ -190,6 +190,7 @@ FlexGrid::FlexGrid(int rows, int cols, int fixedRows, int fixedCols, QWidget *pa
     horizontalHeader()->hide();
     verticalHeader()->hide();
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false); // Tab leaves the grid, as it does every other control
     setSelectionMode(QAbstractItemView::SingleSelection);
     setStyleSheet(QStringLiteral("QTableView { gridline-color: #C0C0C0; }"));
 }

@@ -1,0 +1,322 @@
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+
+#include "keyframes/key_file_reader.h"
+#include "ui/flex_grid.h"
+#include "ui/folder_lists.h"
+#include "ui_test_support.h"
+
+using namespace zerka;
+using namespace zerka::testing;
+
+class FrmMainTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir_;
+    QString previousDir_;
+
+    QString path(const QString &name) const { return dir_.filePath(name); }
+
+    // Old and new hierarchies of one node: "mesh1" moves by (1, 2, 3).
+    void writeModels()
+    {
+        WriteBytes(path("models/old/body.3do"), ModelFileText({{"mesh1", "0.0", "0.0", "0.0"}}));
+        WriteBytes(path("models/new.3do"), ModelFileText({{"MESH1", "1.0", "2.0", "3.0"}}));
+        WriteBytes(path("models/broken.3do"), "only geometry\r\n");
+    }
+
+    // Shows the folder in the window and double-clicks one of its files.
+    static void doubleClickFile(WindowUnderTest &w, const QString &name)
+    {
+        auto *list = w.control<FileList>("File1");
+        const auto items = list->findItems(name, Qt::MatchExactly);
+        QVERIFY2(items.size() == 1, qPrintable(name));
+        if (!w.Window.isVisible()) {
+            w.Window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w.Window));
+        }
+        DoubleClickAt(list, list->visualItemRect(items.first()));
+    }
+
+    void load(WindowUnderTest &w, const char *button, const QString &answer)
+    {
+        w.Boxes->FileAnswers.push_back(answer);
+        w.control<QPushButton>(button)->click();
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(dir_.isValid());
+        writeModels();
+        WriteBytes(path("keys/a.key"), KeyFileText({2, 1}));
+        WriteBytes(path("keys/B.KEY"), KeyFileText({3}));
+        WriteBytes(path("keys/bad.key"), "NODES 1\r\nNODE x\r\n");
+        previousDir_ = QDir::currentPath();
+        QDir::setCurrent(path("keys"));
+    }
+
+    void cleanup()
+    {
+        QDir::setCurrent(previousDir_);
+        QDir(dir_.path()).removeRecursively();
+        QDir().mkpath(dir_.path());
+    }
+
+    void controlsSitAtTheirTwipPlacesInAFixedWindow_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("pixels");
+        QTest::newRow("Frame1") << "Frame1" << QRect(8, 0, 473, 273);
+        QTest::newRow("Drive1") << "Drive1" << QRect(16, 16, 209, 21);
+        QTest::newRow("Dir1") << "Dir1" << QRect(16, 48, 209, 216);
+        QTest::newRow("File1 rounds 200 twips") << "File1" << QRect(232, 13, 241, 253);
+        QTest::newRow("Frame2") << "Frame2" << QRect(488, 0, 169, 161);
+        QTest::newRow("cmdLoadOld") << "cmdLoadOld" << QRect(504, 16, 137, 25);
+        QTest::newRow("lblOld") << "lblOld" << QRect(504, 48, 137, 35);
+        QTest::newRow("cmdLoad3do") << "cmdLoad3do" << QRect(504, 88, 137, 25);
+        QTest::newRow("lbl3do") << "lbl3do" << QRect(504, 120, 137, 35);
+        QTest::newRow("Frame3") << "Frame3" << QRect(488, 168, 169, 105);
+        QTest::newRow("cmdAll") << "cmdAll" << QRect(504, 200, 137, 25);
+        QTest::newRow("pb1") << "pb1" << QRect(504, 240, 137, 17);
+        QTest::newRow("cmdSave below") << "cmdSave" << QRect(232, 304, 121, 25);
+        QTest::newRow("cmdListMesh below") << "cmdListMesh" << QRect(352, 304, 121, 25);
+        QTest::newRow("fgNodes below") << "fgNodes" << QRect(8, 328, 681, 337);
+        QTest::newRow("Text1 below") << "Text1" << QRect(56, 352, 537, 257);
+    }
+
+    void controlsSitAtTheirTwipPlacesInAFixedWindow()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, pixels);
+        WindowUnderTest w;
+        QWidget *control = w.Window.findChild<QWidget *>(name, Qt::FindDirectChildrenOnly);
+        QVERIFY(control);
+        QCOMPARE(control->geometry(), pixels);
+        QCOMPARE(w.Window.minimumSize(), QSize(666, 280));
+        QCOMPARE(w.Window.maximumSize(), QSize(666, 280));
+        const bool outside = !w.Window.rect().intersects(control->geometry());
+        QCOMPARE(outside, pixels.top() >= 280);
+    }
+
+    void windowOpensInItsFirstState()
+    {
+        WindowUnderTest w;
+        QCOMPARE(w.Window.windowTitle(), QString("Zerka"));
+        QVERIFY(!w.Window.windowIcon().pixmap(32, 32).isNull());
+        QVERIFY(w.Window.windowFlags() & Qt::WindowMinimizeButtonHint);
+        QVERIFY(!(w.Window.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!w.control<QPushButton>("cmdAll")->isEnabled());
+        QVERIFY(w.control<QPushButton>("cmdSave")->isHidden());
+        QVERIFY(w.control<QPushButton>("cmdListMesh")->isHidden());
+        QVERIFY(w.control<QPlainTextEdit>("Text1")->isHidden());
+        QVERIFY(!w.control<FlexGrid>("fgNodes")->isHidden());
+        QCOMPARE(
+            w.control<QPlainTextEdit>("lblOld")->toPlainText(), QString("Old Hierarchy File:\n"));
+        QCOMPARE(
+            w.control<QPlainTextEdit>("lbl3do")->toPlainText(), QString("New Hierarchy File:\n"));
+        QCOMPARE(w.control<QGroupBox>("Frame3")->title(), QString("Step 3: Convert!"));
+        QCOMPARE(w.control<QProgressBar>("pb1")->maximum(), 100);
+        // The folder lists start where the program was started.
+        QCOMPARE(w.control<DirectoryList>("Dir1")->path(), path("keys"));
+        QCOMPARE(w.control<FileList>("File1")->names(), QStringList({"a.key", "B.KEY", "bad.key"}));
+    }
+
+    void tabVisitsVisibleEnabledControlsInItsOrder()
+    {
+        WindowUnderTest w;
+        w.Window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w.Window));
+        const auto tabRound = [&w] {
+            w.control<QWidget>("Drive1")->setFocus();
+            QStringList visited;
+            for (int i = 0; i < 8; ++i) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                visited << QApplication::focusWidget()->objectName();
+            }
+            return visited;
+        };
+        QCOMPARE(tabRound(),
+            QStringList({"Dir1", "File1", "fgNodes", "cmdLoad3do", "cmdLoadOld", "lbl3do", "lblOld",
+                "Drive1"}));
+        // Any load hides the table for good, and it leaves the round.
+        load(w, "cmdLoadOld", path("models/old/body.3do"));
+        QCOMPARE(tabRound(),
+            QStringList({"Dir1", "File1", "cmdLoad3do", "cmdLoadOld", "lbl3do", "lblOld", "Drive1",
+                "Dir1"}));
+    }
+
+    void threeStepsConvertEveryListedFile()
+    {
+        QFile::remove(path("keys/bad.key"));
+        WindowUnderTest w;
+
+        load(w, "cmdLoadOld", path("models/old/body.3do"));
+        QVERIFY(!w.control<QPushButton>("cmdAll")->isEnabled());
+        load(w, "cmdLoad3do", path("models/new.3do"));
+        QVERIFY(w.control<QPushButton>("cmdAll")->isEnabled());
+        QCOMPARE(w.control<QPlainTextEdit>("lbl3do")->toPlainText(),
+            QString("New Hierarchy File:\nnew.3do"));
+
+        const QByteArray source = ReadBytes(path("keys/a.key"));
+        w.control<QPushButton>("cmdAll")->click();
+        QCOMPARE(w.Boxes->Messages, QStringList({"2", "Converted:  2\r\nNot Converted:  0"}));
+        QCOMPARE(w.control<QProgressBar>("pb1")->value(), 2);
+        QCOMPARE(w.control<QProgressBar>("pb1")->maximum(), 2);
+        QVERIFY(w.control<FileList>("File1")->isEnabled());
+        QVERIFY(!QGuiApplication::overrideCursor());
+        QCOMPARE(ReadBytes(path("keys/a.key")), source);
+
+        // Node 1 matched and moved by (1, 2, 3); node 2 has no record and stays.
+        KeyframeTables out;
+        LoadKeyFile(out, path("keys/New/a.key").toStdString());
+        QCOMPARE(out.KeyNodes(1).Entries(2).X, std::string("2.00000000"));
+        QCOMPARE(out.KeyNodes(1).Entries(2).Z, std::string("3.50000000"));
+        QCOMPARE(out.KeyNodes(2).Entries(1).X, std::string("2.000000"));
+        QVERIFY(QFile::exists(path("keys/New/B.key")));
+    }
+
+    void stepCounterEnablesConvertAfterTwoActions_data()
+    {
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("old once") << QStringList{"old"} << false;
+        QTest::newRow("old twice") << QStringList{"old", "old"} << true;
+        QTest::newRow("old then new") << QStringList{"old", "new"} << true;
+        QTest::newRow("two key files") << QStringList{"key a.key", "key B.KEY"} << true;
+        QTest::newRow("key file then new") << QStringList{"key a.key", "new"} << true;
+        QTest::newRow("cancel does not count") << QStringList{"cancel", "old"} << false;
+        QTest::newRow("failed load does not count") << QStringList{"broken", "new"} << false;
+        QTest::newRow("failed key file does not count")
+            << QStringList{"key bad.key", "old"} << false;
+        QTest::newRow("no file selected does not count") << QStringList{"info", "old"} << false;
+    }
+
+    void stepCounterEnablesConvertAfterTwoActions()
+    {
+        QFETCH(QStringList, actions);
+        QFETCH(bool, enabled);
+        WindowUnderTest w;
+        for (const QString &action : actions) {
+            if (action == "old")
+                load(w, "cmdLoadOld", path("models/old/body.3do"));
+            else if (action == "new")
+                load(w, "cmdLoad3do", path("models/new.3do"));
+            else if (action == "cancel")
+                load(w, "cmdLoadOld", QString());
+            else if (action == "broken")
+                load(w, "cmdLoadOld", path("models/broken.3do"));
+            else if (action == "info")
+                w.control<QPushButton>("cmdListMesh")->click();
+            else
+                doubleClickFile(w, action.mid(4));
+        }
+        QCOMPARE(w.control<QPushButton>("cmdAll")->isEnabled(), enabled);
+    }
+
+    void cancelledDialogChangesNothing()
+    {
+        WindowUnderTest w;
+        w.Window.show();
+        load(w, "cmdLoadOld", QString());
+        QVERIFY(w.Boxes->Messages.isEmpty());
+        QCOMPARE(
+            w.control<QPlainTextEdit>("lblOld")->toPlainText(), QString("Old Hierarchy File:\n"));
+        QVERIFY(w.control<FlexGrid>("fgNodes")->isVisible());
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    void failedLoadShowsWhyAndKeepsTheBox()
+    {
+        WindowUnderTest w;
+        load(w, "cmdLoadOld", path("models/old/body.3do"));
+        load(w, "cmdLoadOld", path("models/broken.3do"));
+        QCOMPARE(w.Boxes->Messages.size(), 1);
+        QVERIFY2(w.Boxes->Messages[0].contains("broken.3do"), qPrintable(w.Boxes->Messages[0]));
+        QVERIFY(w.Boxes->Messages[0].contains("no hierarchy section"));
+        QCOMPARE(w.control<QPlainTextEdit>("lblOld")->toPlainText(),
+            QString("Old Hierarchy File:\nbody.3do"));
+        QCOMPARE(w.Tables.OldHierarchyCount, 1);
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    void failedKeyFileShowsWhereAndTheWindowGoesOn()
+    {
+        WindowUnderTest w;
+        w.Window.show();
+        doubleClickFile(w, "bad.key");
+        QCOMPARE(w.Boxes->Messages.size(), 1);
+        QVERIFY2(w.Boxes->Messages[0].endsWith("/keys/bad.key, line 2: 'x' is not a number"),
+            qPrintable(w.Boxes->Messages[0]));
+        QVERIFY(w.Window.isVisible());
+        QVERIFY(!QGuiApplication::overrideCursor());
+        QVERIFY(w.control<FileList>("File1")->isEnabled());
+
+        w.control<QPushButton>("cmdListMesh")->click(); // bad.key is still selected
+        QCOMPARE(w.Boxes->Messages.size(), 2);
+        w.control<FileList>("File1")->clearSelection();
+        w.control<QPushButton>("cmdListMesh")->click();
+        QCOMPARE(w.Boxes->Messages.last(), QString("You must select a file!"));
+    }
+
+    void batchListsAFailedFileAndEnablesTheLists()
+    {
+        WindowUnderTest w;
+        load(w, "cmdLoadOld", path("models/old/body.3do"));
+        load(w, "cmdLoad3do", path("models/new.3do"));
+        w.control<QPushButton>("cmdAll")->click();
+        QCOMPARE(w.Boxes->Messages.size(), 2);
+        QVERIFY2(
+            w.Boxes->Messages[1].startsWith("Converted:  2\r\nNot Converted:  1\r\n\r\nbad.key: ")
+                && w.Boxes->Messages[1].endsWith("bad.key, line 2: 'x' is not a number"),
+            qPrintable(w.Boxes->Messages[1]));
+        QVERIFY(!QFile::exists(path("keys/New/bad.key")));
+        for (const char *list : {"Drive1", "Dir1", "File1"})
+            QVERIFY2(w.control<QWidget>(list)->isEnabled(), list);
+        QCOMPARE(w.control<QProgressBar>("pb1")->value(), 3);
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    void getKeyframeInfoFillsBothViews()
+    {
+        WindowUnderTest w;
+        w.Window.show();
+        doubleClickFile(w, "a.key");
+        QVERIFY(w.Boxes->Messages.isEmpty());
+        auto *table = w.control<FlexGrid>("fgNodes");
+        QVERIFY(!table->isVisible());
+        QCOMPARE(table->rows(), 10);
+        QCOMPARE(table->cells().text(7, 0), QString("Node  2"));
+        QVERIFY(w.control<QPlainTextEdit>("Text1")->toPlainText().startsWith(
+            "Node: 0\nMesh name: mesh1\nEntries: 2\n"));
+
+        doubleClickFile(w, "B.KEY"); // one node of three entries
+        QCOMPARE(table->rows(), 9);
+        QCOMPARE(table->cells().text(7, 0), QString());
+        QCOMPARE(table->cells().text(6, 2), QString("20"));
+    }
+
+    void backupAndSaveWritesTheFileLoadedLast()
+    {
+        WindowUnderTest w;
+        doubleClickFile(w, "a.key");
+        w.control<QPushButton>("cmdSave")->click();
+        QCOMPARE(w.Boxes->Messages, QStringList({"Nyah"}));
+        QVERIFY(QFile::exists(path("keys/New/a.key")));
+        QVERIFY(ReadBytes(path("keys/New/a.key"))
+                    .startsWith("# KEYFRAME a.key has been zerka by ZerKA 0.2 on "));
+
+        // The folder exists now; that is no error. Without a selection the name is too short.
+        w.control<FileList>("File1")->clearSelection();
+        w.control<QPushButton>("cmdSave")->click();
+        QCOMPARE(w.Boxes->Messages, QStringList({"Nyah", "Nyah", "5"}));
+    }
+};
+
+QTEST_MAIN(FrmMainTest)
+#include "frm_main_test.moc"
