@@ -28,7 +28,7 @@ TEST(FuzzFindings, NodeLinesInTheHeaderAreRefusedInsteadOfWrittenTwice)
     // Read as a node and kept as header lines, the node came out twice, or the built text
     // could not be read at all when its entries followed in the header.
     const char *inputs[] = {
-        "h\nNSECTODES 2\nNODE 1\nMSH ENAME a\nNODES 2\nNODE 1\nMESH NAME a\nENTRIES 0\n",
+        "h\nNODE 1\nMSH ENAME a\nNODES 2\nNODE 1\nMESH NAME a\nENTRIES 0\n",
         "h\nNODE 1\nENTRIES 1\n 0: 0 0 1 2 3 4 5 6\n 1 2 3 4 5 6\nNODES 1\n\n",
         "h\nMESH NAME a\nNODES 0\n\n",
     };
