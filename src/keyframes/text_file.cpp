@@ -55,7 +55,11 @@ std::string TemporaryNameFor(const fs::path &target)
     }();
     char suffix[40];
     std::snprintf(suffix, sizeof suffix, ".%llx.%u", seed, counter++);
-    return kTempPrefix + target.filename().string() + suffix + kTempSuffix;
+    std::string name = kTempPrefix;
+    name += target.filename().string();
+    name += suffix;
+    name += kTempSuffix;
+    return name;
 }
 
 // Renames a complete temporary file over the target; on failure the temporary file goes.
