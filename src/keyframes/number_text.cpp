@@ -222,8 +222,6 @@ std::int16_t ParseIntegerText(std::string_view text)
 
 std::string FormatDouble(double value)
 {
-    // to_chars with a precision is specified as printf in the C locale, whatever
-    // locale the window has set for the process.
     // An infinite or NaN result would be written as "inf" or "nan", which no reader takes
     // as a number: the file would be ruined silently.
     if (!std::isfinite(value))
@@ -231,6 +229,8 @@ std::string FormatDouble(double value)
     std::string fast;
     if (TryFormatEightDecimals(value, fast))
         return fast;
+    // to_chars with a precision is specified as printf in the C locale, whatever
+    // locale the window has set for the process.
     char buffer[400];
     const auto [end, ec] =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 8);
