@@ -1,11 +1,13 @@
 #pragma once
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "keyframes/keyframe_tables.h"
+#include "keyframes/number_text.h"
 
 namespace zerka::fuzz {
 
@@ -42,6 +44,26 @@ inline void RequireNamesFile(const FileError &error, const std::string &file, in
         Require(message.find("line " + std::to_string(error.Line)) != std::string::npos,
             "message does not name its line: " + message);
     Require(!error.Description.empty(), "error without a description");
+}
+
+// The number texts against the C library as an independent oracle: a text the parser takes
+// reads as strtod reads it, and formatting gives exactly printf's "%.8f" (the fuzzers run
+// in the C locale).
+inline void RequireNumberLikeC(std::string_view text)
+{
+    double value = 0;
+    try {
+        value = ParseDoubleText(text);
+    } catch (const FileError &) {
+        return;
+    }
+    const std::string copy(text);
+    const double expected = std::strtod(copy.c_str(), nullptr);
+    Require(value == expected, "'" + copy + "' parsed differently from strtod");
+    char printed[400];
+    std::snprintf(printed, sizeof printed, "%.8f", value);
+    Require(FormatDouble(value) == printed,
+        "'" + copy + "' formats as " + FormatDouble(value) + ", printf gives " + printed);
 }
 
 } // namespace zerka::fuzz

@@ -40,8 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         Require(
             node.EntryCount >= 0 && node.EntryCount <= kMaxEntries, "entry count out of bounds");
         for (int b = 1; b <= node.EntryCount; ++b)
-            for (int f = 0; f < KeyEntry::kFieldCount; ++f)
+            for (int f = 0; f < KeyEntry::kFieldCount; ++f) {
                 Require(!node.Entries(b).Field(f).empty(), "an entry field is empty");
+                fuzz::RequireNumberLikeC(node.Entries(b).Field(f));
+            }
     }
     tables.SourceFileName = kName;
     const std::string built = BuildKeyText(tables, "01/02/2003 04:05:06");
