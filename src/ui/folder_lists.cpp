@@ -151,6 +151,11 @@ void DirectoryList::openItem(QTreeWidgetItem *item)
         setPath(item->data(0, kPathRole).toString());
 }
 
+void DirectoryList::drawBranches(QPainter *, const QRect &, const QModelIndex &) const
+{
+    // No expand arrows: the tree is always open down to the current folder.
+}
+
 void DirectoryList::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Backspace) {

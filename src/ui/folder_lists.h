@@ -43,6 +43,8 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void drawBranches(
+        QPainter *painter, const QRect &rect, const QModelIndex &index) const override;
 
 private:
     void rebuild();

@@ -110,6 +110,7 @@ QPlainTextEdit *MakeNameBox(QWidget *parent, const char *name, const QString &ti
     box->setLineWrapMode(QPlainTextEdit::NoWrap);
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    box->document()->setDocumentMargin(1); // two lines must fit in 35 pixels
     QPalette palette = box->palette();
     palette.setColor(QPalette::Base, QApplication::palette("QMenuBar").color(QPalette::Window));
     box->setPalette(palette);

@@ -131,6 +131,7 @@ private slots:
     {
         WindowUnderTest w;
         w.Window.show();
+        w.Window.activateWindow(); // an X server without a window manager activates nothing
         QVERIFY(QTest::qWaitForWindowActive(&w.Window));
         const auto tabRound = [&w] {
             w.control<QWidget>("Drive1")->setFocus();
