@@ -74,6 +74,7 @@ int FillNode(GridModel &cells, const KeyNode &node, int nodeIndex, int row)
 
 } // namespace
 
+// Numbers here are plain decimals; only the table's node labels carry the sign space.
 std::string KeyInfoDumpText(const KeyframeTables &tables)
 {
     std::string dump;
@@ -101,7 +102,6 @@ void ShowKeyInfo(const KeyframeTables &tables, QPlainTextEdit &text, FlexGrid &t
     {
         GridBulkChange bulk(cells);
         cells.clearCells();
-        text.clear();
         table.setCurrentCell(0, 0);
         text.setPlainText(QString::fromStdString(KeyInfoDumpText(tables)));
         LayOutHeadings(table);
