@@ -127,6 +127,20 @@ private slots:
         QCOMPARE(w.control<FileList>("File1")->names(), QStringList({"a.key", "B.KEY", "bad.key"}));
     }
 
+    void choosingADriveOpensItsRoot()
+    {
+        WindowUnderTest w;
+        auto *drives = w.control<DriveList>("Drive1");
+        QCOMPARE(
+            drives->drive(), VolumeRootOf(QCoreApplication::applicationDirPath(), MountedRoots()));
+        const int other = drives->currentIndex() == 0 ? drives->count() - 1 : 0;
+        if (other == drives->currentIndex())
+            QSKIP("this machine has one volume only");
+        drives->setCurrentIndex(other);
+        QCOMPARE(w.control<DirectoryList>("Dir1")->path(), drives->drive());
+        QCOMPARE(w.control<FileList>("File1")->path(), drives->drive());
+    }
+
     void tabVisitsVisibleEnabledControlsInItsOrder()
     {
         WindowUnderTest w;
