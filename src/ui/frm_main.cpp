@@ -262,6 +262,8 @@ void frmMain::connectHandlers()
     connect(fgNodes, &FlexGrid::doubleClicked, this, &frmMain::fgNodes_DblClick);
 }
 
+// Runs before the handlers are wired: the drive list shows the program's volume while
+// the directory list stays where the program was started, on whichever volume that is.
 void frmMain::Form_Load()
 {
     Drive1->setDrive(QCoreApplication::applicationDirPath());
