@@ -1,5 +1,6 @@
 #include "key_file_reader.h"
 
+#include "line_tokens.h"
 #include "number_text.h"
 #include "text_file.h"
 
@@ -10,7 +11,7 @@ namespace {
 // and LF files read the same.
 class LineSource {
 public:
-    explicit LineSource(std::string_view text) : text_(text) {}
+    explicit LineSource(std::string_view text) : text_(text) { }
 
     bool Next(std::string_view &line)
     {
@@ -54,7 +55,12 @@ bool StartsWithFlagsAnyCase(std::string_view line)
     return true;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+// An entry's fields in the order of its tokens.
+constexpr std::string KeyEntry::*kFieldsByToken[KeyEntry::kFieldCount] = {
+    &KeyEntry::Num, &KeyEntry::Frame, &KeyEntry::Flags,  &KeyEntry::X,    &KeyEntry::Y,
+    &KeyEntry::Z,   &KeyEntry::Pitch, &KeyEntry::Yaw,    &KeyEntry::Roll, &KeyEntry::DX,
+    &KeyEntry::DY,  &KeyEntry::DZ,    &KeyEntry::DPitch, &KeyEntry::DYaw, &KeyEntry::DRoll,
+};
 
 // What follows a keyword and its separator ("NODE 3" -> "3"). A line holding only its
 // keyword has nothing to take: code 5.
@@ -174,7 +180,8 @@ private:
     KeyNode &CurrentNode(const char *keyword)
     {
         if (tables_.KeyNodeCount == 0)
-            Fail(ErrorCode::Subscript, std::string("a ") + keyword + " line comes before any NODE line");
+            Fail(ErrorCode::Subscript,
+                 std::string("a ") + keyword + " line comes before any NODE line");
         return tables_.KeyNodes(tables_.KeyNodeCount);
     }
 
@@ -183,8 +190,8 @@ private:
         KeyNode &node = CurrentNode("ENTRIES");
         node.EntryCount = ParseIntegerText(countText);
         if (node.EntryCount < 0 || node.EntryCount > kMaxEntries)
-            Fail(ErrorCode::Subscript, "ENTRIES " + std::to_string(node.EntryCount) +
-                                           " is outside 0..100");
+            Fail(ErrorCode::Subscript,
+                 "ENTRIES " + std::to_string(node.EntryCount) + " is outside 0..100");
         for (int k = 1; k <= node.EntryCount; ++k)
             ReadEntry(node, k);
     }
@@ -218,28 +225,16 @@ private:
         CutFields(second, entry, 9, 6, "second");
     }
 
-    // Tokens are separated by spaces and tabs. A '-' after a non-separator ends the token
-    // and starts the next ("1.0-2.5" is two values), except straight after 'e' or 'E',
-    // where it is the exponent's sign.
     void CutFields(std::string_view line, KeyEntry &entry, int firstField, int expected,
                    const char *which) const
     {
         int count = 0;
-        std::size_t i = 0;
-        const std::size_t n = line.size();
-        while (true) {
-            while (i < n && IsBlank(line[i]))
-                ++i;
-            if (i >= n)
-                break;
-            const std::size_t start = i++;
-            while (i < n && !IsBlank(line[i]) &&
-                   !(line[i] == '-' && line[i - 1] != 'e' && line[i - 1] != 'E'))
-                ++i;
+        ForEachToken(line, [&](std::size_t begin, std::size_t end) {
             if (count < expected)
-                entry.Field(firstField + count).assign(line.substr(start, i - start));
+                (entry.*kFieldsByToken[firstField + count])
+                    .assign(line.data() + begin, end - begin);
             ++count;
-        }
+        });
         if (count != expected)
             Fail(ErrorCode::TypeMismatch, "expected " + std::to_string(expected) +
                                               " values on an entry's " + which + " line, found " +
