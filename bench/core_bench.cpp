@@ -175,7 +175,7 @@ void LoadHierarchyBench(benchmark::State &state, std::uint64_t modelBytes)
         LoadHierarchy(*tables, path, true);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {

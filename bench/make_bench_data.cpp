@@ -24,7 +24,7 @@ int ParseCount(const char *text)
     return value;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {
@@ -40,9 +40,9 @@ int main(int argc, char **argv)
 
         std::filesystem::create_directories(out / "keys");
         zerka::bench::WriteModelFile((out / "old.3do").string(), kGeometryBytes,
-            zerka::bench::MakeHierarchySection(kHierarchyRecords, false));
+                                     zerka::bench::MakeHierarchySection(kHierarchyRecords, false));
         zerka::bench::WriteModelFile((out / "new.3do").string(), kGeometryBytes,
-            zerka::bench::MakeHierarchySection(kHierarchyRecords, true));
+                                     zerka::bench::MakeHierarchySection(kHierarchyRecords, true));
         for (int f = 1; f <= files; ++f) {
             char name[32];
             std::snprintf(name, sizeof name, "anim_%04d.key", f);

@@ -13,30 +13,10 @@ namespace {
 constexpr std::string_view kCrLf = "\r\n";
 
 constexpr const char *kNodeNames[] = {
-    "hips",
-    "spine",
-    "chest",
-    "neck",
-    "head",
-    "jaw",
-    "l_clavicle",
-    "l_upperarm",
-    "l_forearm",
-    "l_hand",
-    "r_clavicle",
-    "r_upperarm",
-    "r_forearm",
-    "r_hand",
-    "l_thigh",
-    "l_calf",
-    "l_foot",
-    "l_toe",
-    "r_thigh",
-    "r_calf",
-    "r_foot",
-    "r_toe",
-    "weapon",
-    "cape",
+    "hips",       "spine",      "chest",     "neck",   "head",       "jaw",
+    "l_clavicle", "l_upperarm", "l_forearm", "l_hand", "r_clavicle", "r_upperarm",
+    "r_forearm",  "r_hand",     "l_thigh",   "l_calf", "l_foot",     "l_toe",
+    "r_thigh",    "r_calf",     "r_foot",    "r_toe",  "weapon",     "cape",
 };
 constexpr int kNamedNodes = sizeof kNodeNames / sizeof kNodeNames[0];
 
@@ -78,10 +58,10 @@ void AppendEntry(std::string &out, int num, int frame, const double (&values)[12
     out += kCrLf;
 }
 
-} // namespace
+}  // namespace
 
-std::string MakeKeyText(
-    const std::string &fileName, int nodes, int entries, unsigned seed, bool wrapsAround)
+std::string MakeKeyText(const std::string &fileName, int nodes, int entries, unsigned seed,
+                        bool wrapsAround)
 {
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> position(-2.0, 2.0);
@@ -110,8 +90,8 @@ std::string MakeKeyText(
         AppendLine(out, "");
         AppendLine(out, "# num:  frame:  flags:  x: y: z: p: y: r:");
         AppendLine(out, "#                       dx: dy: dz: dp: dy: dr:");
-        double values[12] = {position(random), position(random), position(random), angle(random),
-            angle(random), angle(random)};
+        double values[12] = {position(random), position(random), position(random),
+                             angle(random),    angle(random),    angle(random)};
         const bool stillAxis[3] = {still(random), still(random), still(random)};
         for (int b = 0; b < entries; ++b) {
             for (int axis = 0; axis < 3; ++axis)
@@ -134,9 +114,8 @@ std::string MakeHierarchySection(int records, bool newSide)
     std::uniform_real_distribution<double> move(-0.2, 0.2);
     std::string out;
     AppendLine(out, "HIERARCHY NODES " + std::to_string(records));
-    AppendLine(out,
-        "# num: flags: type: mesh: parent: child: sibling: children: x: y: z: "
-        "pitch: yaw: roll: pivotx: pivoty: pivotz: name");
+    AppendLine(out, "# num: flags: type: mesh: parent: child: sibling: children: x: y: z: "
+                    "pitch: yaw: roll: pivotx: pivoty: pivotz: name");
     for (int r = 0; r < records; ++r) {
         double x = position(random), y = position(random), z = position(random);
         const double dx = move(random), dy = move(random), dz = move(random);
@@ -157,8 +136,8 @@ std::string MakeHierarchySection(int records, bool newSide)
     return out;
 }
 
-void WriteModelFile(
-    const std::string &path, std::uint64_t geometryBytes, const std::string &section)
+void WriteModelFile(const std::string &path, std::uint64_t geometryBytes,
+                    const std::string &section)
 {
     std::ofstream out(path, std::ios::binary);
     if (!out)
@@ -172,7 +151,8 @@ void WriteModelFile(
     std::string block;
     for (int vertex = 0; block.size() < (1u << 20); ++vertex)
         AppendFormat(block, "%8d: %10.6f %10.6f %10.6f %9.6f %9.6f\r\n", vertex, coordinate(random),
-            coordinate(random), coordinate(random), coordinate(random), coordinate(random));
+                     coordinate(random), coordinate(random), coordinate(random),
+                     coordinate(random));
     for (std::uint64_t written = 0; written < geometryBytes;) {
         const std::uint64_t size = std::min<std::uint64_t>(block.size(), geometryBytes - written);
         out.write(block.data(), static_cast<std::streamsize>(size));
@@ -183,4 +163,4 @@ void WriteModelFile(
         throw std::runtime_error("cannot write " + path);
 }
 
-} // namespace zerka::bench
+}  // namespace zerka::bench

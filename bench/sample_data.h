@@ -10,8 +10,8 @@ namespace zerka::bench {
 // A key file in the tool's column layout: a short header, then `nodes` nodes (node i
 // animates hierarchy record i) of `entries` entries each. Some axes stand still (delta 0),
 // as in real animations, so the conversion takes both of its paths.
-std::string MakeKeyText(
-    const std::string &fileName, int nodes, int entries, unsigned seed, bool wrapsAround);
+std::string MakeKeyText(const std::string &fileName, int nodes, int entries, unsigned seed,
+                        bool wrapsAround);
 
 // A hierarchy section, title line included, of `records` records of 18 values. The new
 // side moves most nodes and renames one; the old side is the model before the rebuild.
@@ -19,7 +19,7 @@ std::string MakeHierarchySection(int records, bool newSide);
 
 // Writes a model file: about `geometryBytes` of vertex text, then `section`. Written in
 // blocks, so a model of hundreds of megabytes never sits in memory.
-void WriteModelFile(
-    const std::string &path, std::uint64_t geometryBytes, const std::string &section);
+void WriteModelFile(const std::string &path, std::uint64_t geometryBytes,
+                    const std::string &section);
 
-} // namespace zerka::bench
+}  // namespace zerka::bench

@@ -56,8 +56,8 @@ void SetHierarchies(KeyframeTables &tables, int variant)
         const std::string num = std::to_string(i - 1) + ":";
         const std::string name = "node" + std::to_string(i);
         tables.OldHierarchy(i) = {num, "12.5", "-3", "0.000001", name};
-        tables.NewHierarchy(i)
-            = {num, "12.5", "-3", "0.000001", i % 2 ? "NODE" + name.substr(4) : name};
+        tables.NewHierarchy(i) = {num, "12.5", "-3", "0.000001",
+                                  i % 2 ? "NODE" + name.substr(4) : name};
         if (variant != 0)
             tables.NewHierarchy(i).X = kMoves[variant];
     }
@@ -86,14 +86,14 @@ void CheckConverted(const std::vector<NodeCopy> &read, const KeyframeTables &tab
         for (std::size_t b = 0; b < read[n].Entries.size(); ++b) {
             const KeyEntry &before = read[n].Entries[b];
             const KeyEntry &after = node.Entries(static_cast<int>(b) + 1);
-            const std::string where
-                = "node " + std::to_string(n + 1) + " entry " + std::to_string(b + 1);
+            const std::string where =
+                "node " + std::to_string(n + 1) + " entry " + std::to_string(b + 1);
             for (int f = 0; f < KeyEntry::kFieldCount; ++f) {
                 const bool position = f >= 3 && f <= 5;
                 const bool delta = f >= 9 && f <= 11;
                 if (!position && !delta)
                     Require(after.Field(f) == before.Field(f),
-                        where + ": field " + std::to_string(f) + " changed");
+                            where + ": field " + std::to_string(f) + " changed");
             }
             for (const int f : kPositions) {
                 ParseOrFail(after.Field(f), where + " position");
@@ -102,10 +102,10 @@ void CheckConverted(const std::vector<NodeCopy> &read, const KeyframeTables &tab
                     // Adding a zero offset turns -0 into +0; the texts then differ in sign only.
                     char rounded[400];
                     std::snprintf(rounded, sizeof rounded, "%.8f",
-                        std::strtod(before.Field(f).c_str(), nullptr));
-                    Require(after.Field(f) == rounded
-                            || ParseDoubleText(after.Field(f)) == ParseDoubleText(rounded),
-                        where + ": position " + before.Field(f) + " became " + after.Field(f));
+                                  std::strtod(before.Field(f).c_str(), nullptr));
+                    Require(after.Field(f) == rounded ||
+                                ParseDoubleText(after.Field(f)) == ParseDoubleText(rounded),
+                            where + ": position " + before.Field(f) + " became " + after.Field(f));
                 }
             }
             for (const int f : kDeltas)
@@ -121,13 +121,13 @@ void CheckReadBack(const KeyframeTables &built, const KeyframeTables &again)
     // first line is kept after the marker, so the text stays a keyframe file.
     if (built.HeaderLineCount == 1) {
         Require(again.HeaderLineCount == 2 && again.HeaderLines(2) == built.HeaderLines(1),
-            "a NODES line that was the first line did not read back after the marker");
+                "a NODES line that was the first line did not read back after the marker");
     } else {
         Require(again.HeaderLineCount == built.HeaderLineCount,
-            "header line count changed on reading back");
+                "header line count changed on reading back");
         for (int h = 2; h <= built.HeaderLineCount; ++h)
             Require(again.HeaderLines(h) == built.HeaderLines(h),
-                "header line " + std::to_string(h) + " changed on reading back");
+                    "header line " + std::to_string(h) + " changed on reading back");
     }
     for (int n = 1; n <= built.KeyNodeCount; ++n) {
         const KeyNode &a = built.KeyNodes(n);
@@ -139,12 +139,13 @@ void CheckReadBack(const KeyframeTables &built, const KeyframeTables &again)
         for (int e = 1; e <= a.EntryCount; ++e)
             for (int f = 0; f < KeyEntry::kFieldCount; ++f)
                 Require(a.Entries(e).Field(f) == b.Entries(e).Field(f),
-                    where + " entry " + std::to_string(e) + ": field " + std::to_string(f) + " '"
-                        + a.Entries(e).Field(f) + "' read back as '" + b.Entries(e).Field(f) + "'");
+                        where + " entry " + std::to_string(e) + ": field " + std::to_string(f) +
+                            " '" + a.Entries(e).Field(f) + "' read back as '" +
+                            b.Entries(e).Field(f) + "'");
     }
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -158,7 +159,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     try {
         LoadKeyText(tables, text, kName);
     } catch (const FileError &) {
-        return 0; // the reader's own errors are the key file target's business
+        return 0;  // the reader's own errors are the key file target's business
     }
     const std::vector<NodeCopy> read = CopyNodes(tables);
     SetHierarchies(tables, variant);
@@ -167,9 +168,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     } catch (const FileError &error) {
         const std::string message = error.what();
         Require(error.File == kName || error.File == kOldName || error.File == kNewName,
-            "conversion error names no file: " + message);
-        Require(
-            message.rfind(error.File, 0) == 0, "message does not start with the file: " + message);
+                "conversion error names no file: " + message);
+        Require(message.rfind(error.File, 0) == 0,
+                "message does not start with the file: " + message);
         return 0;
     }
     CheckConverted(read, tables, variant);

@@ -39,10 +39,10 @@ inline void RequireNamesFile(const FileError &error, const std::string &file, in
     Require(error.File == file, "error names '" + error.File + "', not '" + file + "': " + message);
     Require(message.rfind(file, 0) == 0, "message does not start with the file: " + message);
     Require(error.Line >= 0 && error.Line <= maxLine,
-        "line " + std::to_string(error.Line) + " outside the file: " + message);
+            "line " + std::to_string(error.Line) + " outside the file: " + message);
     if (error.Line > 0)
         Require(message.find("line " + std::to_string(error.Line)) != std::string::npos,
-            "message does not name its line: " + message);
+                "message does not name its line: " + message);
     Require(!error.Description.empty(), "error without a description");
 }
 
@@ -63,7 +63,7 @@ inline void RequireNumberLikeC(std::string_view text)
     char printed[400];
     std::snprintf(printed, sizeof printed, "%.8f", value);
     Require(FormatDouble(value) == printed,
-        "'" + copy + "' formats as " + FormatDouble(value) + ", printf gives " + printed);
+            "'" + copy + "' formats as " + FormatDouble(value) + ", printf gives " + printed);
 }
 
-} // namespace zerka::fuzz
+}  // namespace zerka::fuzz

@@ -36,9 +36,9 @@ const std::string &ScratchPath()
     static const std::string path = [] {
         // Memory-backed when the machine has it: the file is rewritten for every input.
         const char *dir = std::getenv("TMPDIR");
-        const std::string base = dir && *dir ? dir
-            : access("/dev/shm", W_OK) == 0  ? "/dev/shm"
-                                             : "/tmp";
+        const std::string base = dir && *dir                     ? dir
+                                 : access("/dev/shm", W_OK) == 0 ? "/dev/shm"
+                                                                 : "/tmp";
         std::string pattern = base + "/zerka-fuzz-XXXXXX";
         const int fd = mkstemp(pattern.data());
         if (fd < 0)
@@ -55,34 +55,34 @@ void WriteScratch(const std::string &bytes)
     // it to disk on close, which slows the run a hundredfold.
     std::remove(ScratchPath().c_str());
     std::FILE *file = std::fopen(ScratchPath().c_str(), "wb");
-    if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()
-        || std::fclose(file) != 0)
+    if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() ||
+        std::fclose(file) != 0)
         Fail("cannot write the scratch file");
 }
 
 // Parses text; on failure checks the error and returns nothing.
-std::optional<std::vector<HierarchyNode>> ParseChecked(
-    std::string_view text, const std::string &name, int *code)
+std::optional<std::vector<HierarchyNode>> ParseChecked(std::string_view text,
+                                                       const std::string &name, int *code)
 {
     try {
         std::vector<HierarchyNode> records = ParseHierarchyText(text, name);
         Require(!records.empty() && records.size() <= static_cast<std::size_t>(kMaxHierarchyNodes),
-            "record count out of bounds");
+                "record count out of bounds");
         for (const HierarchyNode &record : records)
-            Require(!record.Num.empty() && !record.X.empty() && !record.Y.empty()
-                    && !record.Z.empty() && !record.NodeName.empty(),
-                "a record of 18 tokens has an empty field");
+            Require(!record.Num.empty() && !record.X.empty() && !record.Y.empty() &&
+                        !record.Z.empty() && !record.NodeName.empty(),
+                    "a record of 18 tokens has an empty field");
         return records;
     } catch (const FileError &error) {
         fuzz::RequireNamesFile(error, name, fuzz::CountLines(text));
         *code = static_cast<int>(error.Code);
         Require(*code == 9 || *code == 13 || *code == 62,
-            "unexpected code " + std::to_string(*code) + ": " + error.what());
+                "unexpected code " + std::to_string(*code) + ": " + error.what());
         return std::nullopt;
     }
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -121,12 +121,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         fuzz::RequireNamesFile(error, ScratchPath(), fuzz::CountLines(file));
         Require(!expected, std::string("load failed where the tail parses: ") + error.what());
         Require(static_cast<int>(error.Code) == expectedCode,
-            std::string("load and parse disagree on the code: ") + error.what());
+                std::string("load and parse disagree on the code: ") + error.what());
         const std::int16_t countAfter = isOld ? tables.OldHierarchyCount : tables.NewHierarchyCount;
         Require(countAfter == countBefore, "a failed load changed the record count");
         for (int j = 1; j <= countBefore; ++j)
             Require(SameRecord(table(j), before[static_cast<std::size_t>(j - 1)]),
-                "a failed load changed record " + std::to_string(j));
+                    "a failed load changed record " + std::to_string(j));
         return 0;
     }
     Require(expected.has_value(), "load succeeded where the tail does not parse");
@@ -134,6 +134,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     Require(countAfter == static_cast<std::int16_t>(expected->size()), "wrong record count");
     for (int j = 1; j <= countAfter; ++j)
         Require(SameRecord(table(j), (*expected)[static_cast<std::size_t>(j - 1)]),
-            "load and parse disagree on record " + std::to_string(j));
+                "load and parse disagree on record " + std::to_string(j));
     return 0;
 }

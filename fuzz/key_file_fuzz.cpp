@@ -25,20 +25,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         fuzz::RequireNamesFile(error, kName, fuzz::CountLines(text));
         const int code = static_cast<int>(error.Code);
         Require(code == 5 || code == 6 || code == 9 || code == 13 || code == 62,
-            "unexpected code " + std::to_string(code) + ": " + error.what());
+                "unexpected code " + std::to_string(code) + ": " + error.what());
         return 0;
     }
 
     Require(tables.HeaderLineCount >= 1 && tables.HeaderLineCount <= kMaxHeaderLines,
-        "header line count out of bounds");
+            "header line count out of bounds");
     Require(tables.HeaderLines(tables.HeaderLineCount).rfind("NODES", 0) == 0,
-        "the last header line is not the NODES line");
+            "the last header line is not the NODES line");
     Require(tables.KeyNodeCount >= 0 && tables.KeyNodeCount <= kMaxKeyNodes,
-        "node count out of bounds");
+            "node count out of bounds");
     for (int n = 1; n <= tables.KeyNodeCount; ++n) {
         const KeyNode &node = tables.KeyNodes(n);
-        Require(
-            node.EntryCount >= 0 && node.EntryCount <= kMaxEntries, "entry count out of bounds");
+        Require(node.EntryCount >= 0 && node.EntryCount <= kMaxEntries,
+                "entry count out of bounds");
         for (int b = 1; b <= node.EntryCount; ++b)
             for (int f = 0; f < KeyEntry::kFieldCount; ++f) {
                 Require(!node.Entries(b).Field(f).empty(), "an entry field is empty");
@@ -48,6 +48,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     tables.SourceFileName = kName;
     const std::string built = BuildKeyText(tables, "01/02/2003 04:05:06");
     Require(built.size() >= 2 && built.compare(built.size() - 2, 2, "\r\n") == 0,
-        "built text does not end in CR LF");
+            "built text does not end in CR LF");
     return 0;
 }

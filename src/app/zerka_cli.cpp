@@ -2,8 +2,8 @@
 // machines without a display.
 
 #include <cstdio>
-#include <filesystem>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -32,14 +32,17 @@ constexpr const char *kUsage =
 // Prints what the window would show in message boxes, one message after another.
 class ConsoleBatchView : public zerka::BatchView {
 public:
-    explicit ConsoleBatchView(std::string directory) : directory_(std::move(directory)) {}
+    explicit ConsoleBatchView(std::string directory) : directory_(std::move(directory)) { }
 
     std::string ListedDirectory() const override { return directory_; }
-    std::vector<std::string> ListedFiles() const override { return zerka::ListKeyFiles(directory_); }
-    void SetListsEnabled(bool) override {}
-    void ClearInfoText() override {}
-    void SetProgressMaximum(int) override {}
-    void SetProgressValue(int) override {}
+    std::vector<std::string> ListedFiles() const override
+    {
+        return zerka::ListKeyFiles(directory_);
+    }
+    void SetListsEnabled(bool) override { }
+    void ClearInfoText() override { }
+    void SetProgressMaximum(int) override { }
+    void SetProgressValue(int) override { }
 
     void ShowMessage(const std::string &text) override
     {

@@ -56,7 +56,8 @@ void ConvertOne(KeyframeTables &tables, const fs::path &directory, const std::st
     const std::string outputName = OutputNameFor(name);
     if (writtenNames.count(outputName) != 0)
         throw FileError(ErrorCode::PathAccess, name, 0,
-                        "New/" + outputName + " was already written from another file of this folder");
+                        "New/" + outputName +
+                            " was already written from another file of this folder");
     LoadKeyFile(tables, (directory / name).string());
     const fs::path outputDirectory = directory / "New";
     EnsureDirectory(outputDirectory.string());

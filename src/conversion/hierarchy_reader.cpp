@@ -20,7 +20,7 @@ struct FileCloser {
 
 [[noreturn]] void ThrowOpenError(const std::string &path, int error)
 {
-    const ErrorCode code = error == ENOENT                    ? ErrorCode::FileNotFound
+    const ErrorCode code = error == ENOENT                     ? ErrorCode::FileNotFound
                            : error == EACCES || error == EPERM ? ErrorCode::PermissionDenied
                                                                : ErrorCode::PathAccess;
     throw FileError(code, path, 0, "cannot open: " + std::generic_category().message(error));

@@ -20,7 +20,6 @@ void LoadHierarchy(KeyframeTables &tables, const std::string &path, bool isOld);
 std::string ReadHierarchyTail(const std::string &path);
 
 // The records of a section text that starts with its title; sourceName is for messages.
-std::vector<HierarchyNode> ParseHierarchyText(std::string_view text,
-                                              const std::string &sourceName);
+std::vector<HierarchyNode> ParseHierarchyText(std::string_view text, const std::string &sourceName);
 
 }  // namespace zerka

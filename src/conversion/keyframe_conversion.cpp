@@ -34,8 +34,8 @@ double ParseRecordValue(const HierarchyNode &record, const std::string &text, co
         return ParseDoubleText(text);
     } catch (const FileError &error) {
         throw FileError(error.Code, file, 0,
-                        "record " + std::to_string(index) + " (" + record.NodeName + "): " +
-                            axis + " " + error.Description);
+                        "record " + std::to_string(index) + " (" + record.NodeName + "): " + axis +
+                            " " + error.Description);
     }
 }
 
@@ -61,8 +61,8 @@ std::int16_t ParseEntryFrame(const KeyEntry &entry, const std::string &file)
 void MatchNodes(KeyframeTables &tables)
 {
     tables.MatchedCount = 0;
-    const int reach = std::min<int>({tables.KeyNodeCount, tables.OldHierarchyCount,
-                                     tables.NewHierarchyCount});
+    const int reach =
+        std::min<int>({tables.KeyNodeCount, tables.OldHierarchyCount, tables.NewHierarchyCount});
     for (int i = 1; i <= reach; ++i) {
         const HierarchyNode &oldRecord = tables.OldHierarchy(i);
         const HierarchyNode &newRecord = tables.NewHierarchy(i);

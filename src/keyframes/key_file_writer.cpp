@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <ctime>
 #include <initializer_list>
+#include <iomanip>
 #include <locale>
 #include <sstream>
-#include <iomanip>
 
 namespace zerka {
 namespace {
@@ -99,8 +99,7 @@ std::string BuildKeyText(const KeyframeTables &tables, const std::string &dateTe
     out.reserve(4096 + entries * 220 + tables.KeyNodeCount * 300);
 
     out += "# KEYFRAME " + tables.SourceFileName + " has been zerka by ZerKA " +
-           std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + " on " +
-           dateText;
+           std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + " on " + dateText;
     out += kCrLf;
     // Header line 1 is the source's own first line; the marker line takes its place.
     // When that line is the NODES line itself it stays, or the output could not be read.
@@ -126,12 +125,22 @@ std::string BuildKeyText(const KeyframeTables &tables, const std::string &dateTe
         for (int b = 1; b <= node.EntryCount; ++b) {
             const KeyEntry &entry = node.Entries(b);
             AppendRow(out, 0,
-                      {{entry.Num, 5}, {entry.Frame, 9}, {entry.Flags, 9}, {entry.X, 13},
-                       {entry.Y, 13}, {entry.Z, 13}, {entry.Pitch, 13}, {entry.Yaw, 13},
+                      {{entry.Num, 5},
+                       {entry.Frame, 9},
+                       {entry.Flags, 9},
+                       {entry.X, 13},
+                       {entry.Y, 13},
+                       {entry.Z, 13},
+                       {entry.Pitch, 13},
+                       {entry.Yaw, 13},
                        {entry.Roll, 13}});
             AppendRow(out, kSecondLineIndent,
-                      {{entry.DX, 13}, {entry.DY, 13}, {entry.DZ, 13}, {entry.DPitch, 13},
-                       {entry.DYaw, 13}, {entry.DRoll, 13}});
+                      {{entry.DX, 13},
+                       {entry.DY, 13},
+                       {entry.DZ, 13},
+                       {entry.DPitch, 13},
+                       {entry.DYaw, 13},
+                       {entry.DRoll, 13}});
         }
         out += kCrLf;
     }

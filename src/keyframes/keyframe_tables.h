@@ -49,10 +49,9 @@ inline constexpr int kMaxMatchedNodes = 1000;
 
 // A fixed-size table indexed from 1, as the tool's tables always were. Storage is made
 // once; nothing is ever cleared, so content beyond the current counts stays in place.
-template <typename T, int Size>
-class Table {
+template <typename T, int Size> class Table {
 public:
-    Table() : items_(Size) {}
+    Table() : items_(Size) { }
 
     T &operator()(int index) { return items_[Checked(index)]; }
     const T &operator()(int index) const { return items_[Checked(index)]; }

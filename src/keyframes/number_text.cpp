@@ -196,13 +196,12 @@ double ParseDoubleText(std::string_view text)
     if (!MatchesNumberGrammar(body))
         ThrowNotANumber(text);
 
-    const auto [end, ec] = std::from_chars(body.data(), body.data() + body.size(), value,
-                                           std::chars_format::general);
+    const auto [end, ec] =
+        std::from_chars(body.data(), body.data() + body.size(), value, std::chars_format::general);
     if (ec == std::errc::result_out_of_range) {
         // Underflow reads as zero; only a value too large to hold is an error.
         if (IsTooLarge(body))
-            throw FileError(ErrorCode::Overflow, {}, 0,
-                            Quoted(trimmed) + " is out of range");
+            throw FileError(ErrorCode::Overflow, {}, 0, Quoted(trimmed) + " is out of range");
         value = 0;
     } else if (ec != std::errc() || end != body.data() + body.size()) {
         ThrowNotANumber(text);
@@ -239,9 +238,6 @@ std::string FormatDouble(double value)
     return std::string(buffer, end);
 }
 
-std::string SignSpaced(long value)
-{
-    return (value >= 0 ? " " : "") + std::to_string(value);
-}
+std::string SignSpaced(long value) { return (value >= 0 ? " " : "") + std::to_string(value); }
 
 }  // namespace zerka

@@ -102,7 +102,7 @@ void WriteNamedThenRename(const fs::path &target, const std::string &path, const
 
 #if defined(__linux__) && defined(O_TMPFILE)
 struct DescriptorCloser {
-    explicit DescriptorCloser(int fd) : Fd(fd) {}
+    explicit DescriptorCloser(int fd) : Fd(fd) { }
     ~DescriptorCloser() { ::close(Fd); }
     DescriptorCloser(const DescriptorCloser &) = delete;
     DescriptorCloser &operator=(const DescriptorCloser &) = delete;

@@ -21,12 +21,12 @@ public:
     ArrowWhileAsking &operator=(const ArrowWhileAsking &) = delete;
 };
 
-} // namespace
+}  // namespace
 
 void QtDialogs::showMessage(QWidget *parent, const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kAppCaption), WithLfBreaks(text),
-        QMessageBox::Ok, parent);
+                    QMessageBox::Ok, parent);
     box.setWindowModality(Qt::ApplicationModal);
     ArrowWhileAsking arrow;
     box.exec();
@@ -35,7 +35,7 @@ void QtDialogs::showMessage(QWidget *parent, const QString &text)
 QString QtDialogs::openHierarchyFile(QWidget *parent)
 {
     QFileDialog dialog(parent, QStringLiteral("Load Hierarchy from 3do..."), QDir::currentPath(),
-        QStringLiteral("3do Files (*.3do)"));
+                       QStringLiteral("3do Files (*.3do)"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("3do"));
@@ -45,4 +45,4 @@ QString QtDialogs::openHierarchyFile(QWidget *parent)
     return dialog.selectedFiles().constFirst();
 }
 
-} // namespace zerka
+}  // namespace zerka

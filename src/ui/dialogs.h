@@ -28,4 +28,4 @@ public:
     QString openHierarchyFile(QWidget *parent) override;
 };
 
-} // namespace zerka
+}  // namespace zerka

@@ -15,13 +15,12 @@ namespace {
 class FixedCellDelegate : public QStyledItemDelegate {
 public:
     FixedCellDelegate(const GridModel &model, QObject *parent)
-        : QStyledItemDelegate(parent)
-        , model_(model)
+        : QStyledItemDelegate(parent), model_(model)
     {
     }
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
-        const QModelIndex &index) const override
+               const QModelIndex &index) const override
     {
         QStyledItemDelegate::paint(painter, option, index);
         if (!model_.isFixed(index.row(), index.column()))
@@ -38,14 +37,11 @@ private:
     const GridModel &model_;
 };
 
-} // namespace
+}  // namespace
 
 GridModel::GridModel(int rows, int cols, int fixedRows, int fixedCols, QObject *parent)
-    : QAbstractTableModel(parent)
-    , cols_(cols)
-    , fixedRows_(fixedRows)
-    , fixedCols_(fixedCols)
-    , texts_(static_cast<std::size_t>(rows), std::vector<QString>(static_cast<std::size_t>(cols)))
+    : QAbstractTableModel(parent), cols_(cols), fixedRows_(fixedRows), fixedCols_(fixedCols),
+      texts_(static_cast<std::size_t>(rows), std::vector<QString>(static_cast<std::size_t>(cols)))
 {
 }
 
@@ -54,10 +50,7 @@ int GridModel::rowCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : static_cast<int>(texts_.size());
 }
 
-int GridModel::columnCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : cols_;
-}
+int GridModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : cols_; }
 
 QVariant GridModel::data(const QModelIndex &index, int role) const
 {
@@ -95,8 +88,8 @@ void GridModel::setRows(int rows)
         return;
     if (rows > current) {
         beginInsertRows({}, current, rows - 1);
-        texts_.resize(
-            static_cast<std::size_t>(rows), std::vector<QString>(static_cast<std::size_t>(cols_)));
+        texts_.resize(static_cast<std::size_t>(rows),
+                      std::vector<QString>(static_cast<std::size_t>(cols_)));
         endInsertRows();
         return;
     }
@@ -142,10 +135,7 @@ void GridModel::setText(int row, int col, const QString &text)
     changed(row, col);
 }
 
-QColor GridModel::backColor(int row, int col) const
-{
-    return backColors_.value(key(row, col));
-}
+QColor GridModel::backColor(int row, int col) const { return backColors_.value(key(row, col)); }
 
 void GridModel::setBackColor(int row, int col, const QColor &color)
 {
@@ -164,10 +154,7 @@ void GridModel::clearCells()
         emit dataChanged(index(0, 0), index(rowCount() - 1, cols_ - 1));
 }
 
-void GridModel::beginBulk()
-{
-    ++bulkDepth_;
-}
+void GridModel::beginBulk() { ++bulkDepth_; }
 
 void GridModel::endBulk()
 {
@@ -182,38 +169,25 @@ void GridModel::changed(int row, int col)
 }
 
 FlexGrid::FlexGrid(int rows, int cols, int fixedRows, int fixedCols, QWidget *parent)
-    : QTableView(parent)
-    , model_(new GridModel(rows, cols, fixedRows, fixedCols, this))
+    : QTableView(parent), model_(new GridModel(rows, cols, fixedRows, fixedCols, this))
 {
     setModel(model_);
     setItemDelegate(new FixedCellDelegate(*model_, this));
     horizontalHeader()->hide();
     verticalHeader()->hide();
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setTabKeyNavigation(false); // Tab leaves the grid, as it does every other control
+    setTabKeyNavigation(false);  // Tab leaves the grid, as it does every other control
     setSelectionMode(QAbstractItemView::SingleSelection);
     setStyleSheet(QStringLiteral("QTableView { gridline-color: #C0C0C0; }"));
 }
 
-void FlexGrid::setColWidthTwips(int col, int twips)
-{
-    setColumnWidth(col, ToPixels(twips));
-}
+void FlexGrid::setColWidthTwips(int col, int twips) { setColumnWidth(col, ToPixels(twips)); }
 
-int FlexGrid::row() const
-{
-    return currentIndex().isValid() ? currentIndex().row() : 0;
-}
+int FlexGrid::row() const { return currentIndex().isValid() ? currentIndex().row() : 0; }
 
-int FlexGrid::col() const
-{
-    return currentIndex().isValid() ? currentIndex().column() : 0;
-}
+int FlexGrid::col() const { return currentIndex().isValid() ? currentIndex().column() : 0; }
 
-void FlexGrid::setCurrentCell(int row, int col)
-{
-    setCurrentIndex(model_->index(row, col));
-}
+void FlexGrid::setCurrentCell(int row, int col) { setCurrentIndex(model_->index(row, col)); }
 
 void FlexGrid::keyPressEvent(QKeyEvent *event)
 {
@@ -227,4 +201,4 @@ void FlexGrid::keyPressEvent(QKeyEvent *event)
     QTableView::keyPressEvent(event);
 }
 
-} // namespace zerka
+}  // namespace zerka

@@ -28,7 +28,7 @@ public:
 
     QString text(int row, int col) const;
     void setText(int row, int col, const QString &text);
-    QColor backColor(int row, int col) const; // invalid when the cell has none of its own
+    QColor backColor(int row, int col) const;  // invalid when the cell has none of its own
     void setBackColor(int row, int col, const QColor &color);
     void clearCells();
 
@@ -80,11 +80,7 @@ private:
 // Groups many cell changes of a grid into one update of its view.
 class GridBulkChange {
 public:
-    explicit GridBulkChange(GridModel &model)
-        : model_(model)
-    {
-        model_.beginBulk();
-    }
+    explicit GridBulkChange(GridModel &model) : model_(model) { model_.beginBulk(); }
     ~GridBulkChange() { model_.endBulk(); }
     GridBulkChange(const GridBulkChange &) = delete;
     GridBulkChange &operator=(const GridBulkChange &) = delete;
@@ -93,4 +89,4 @@ private:
     GridModel &model_;
 };
 
-} // namespace zerka
+}  // namespace zerka

@@ -37,7 +37,7 @@ QString ShownName(const QString &folder)
     return name.isEmpty() ? QDir::toNativeSeparators(folder) : name;
 }
 
-} // namespace
+}  // namespace
 
 QStringList MountedRoots()
 {
@@ -70,17 +70,13 @@ QString VolumeRootOf(const QString &path, const QStringList &roots)
     return best;
 }
 
-DriveList::DriveList(const QStringList &roots, QWidget *parent)
-    : QComboBox(parent)
+DriveList::DriveList(const QStringList &roots, QWidget *parent) : QComboBox(parent)
 {
     for (const QString &root : roots)
         addItem(QDir::toNativeSeparators(root), root);
 }
 
-QString DriveList::drive() const
-{
-    return currentData().toString();
-}
+QString DriveList::drive() const { return currentData().toString(); }
 
 void DriveList::setDrive(const QString &path)
 {
@@ -92,8 +88,7 @@ void DriveList::setDrive(const QString &path)
         setCurrentIndex(index);
 }
 
-DirectoryList::DirectoryList(QWidget *parent)
-    : QTreeWidget(parent)
+DirectoryList::DirectoryList(QWidget *parent) : QTreeWidget(parent)
 {
     setHeaderHidden(true);
     setRootIsDecorated(false);
@@ -113,10 +108,7 @@ void DirectoryList::setPath(const QString &path)
     emit pathChanged();
 }
 
-void DirectoryList::refresh()
-{
-    rebuild();
-}
+void DirectoryList::refresh() { rebuild(); }
 
 void DirectoryList::rebuild()
 {
@@ -134,8 +126,8 @@ void DirectoryList::rebuild()
         parentItem = item;
     }
     const QDir current(path_);
-    const QStringList subfolders
-        = current.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    const QStringList subfolders =
+        current.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QString &name : subfolders) {
         auto *item = new QTreeWidgetItem(parentItem);
         item->setText(0, name);
@@ -167,8 +159,7 @@ void DirectoryList::keyPressEvent(QKeyEvent *event)
     QTreeWidget::keyPressEvent(event);
 }
 
-FileList::FileList(QWidget *parent)
-    : QListWidget(parent)
+FileList::FileList(QWidget *parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
 }
@@ -195,4 +186,4 @@ QStringList FileList::names() const
     return listed;
 }
 
-} // namespace zerka
+}  // namespace zerka

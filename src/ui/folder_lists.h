@@ -43,8 +43,8 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
-    void drawBranches(
-        QPainter *painter, const QRect &rect, const QModelIndex &index) const override;
+    void drawBranches(QPainter *painter, const QRect &rect,
+                      const QModelIndex &index) const override;
 
 private:
     void rebuild();
@@ -69,4 +69,4 @@ private:
     QString path_;
 };
 
-} // namespace zerka
+}  // namespace zerka

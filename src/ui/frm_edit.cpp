@@ -16,12 +16,12 @@ namespace {
 constexpr int kBoxWidthTwips = 1455;
 constexpr int kButtonWidthTwips = 1215;
 
-} // namespace
+}  // namespace
 
 frmEdit::frmEdit(FlexGrid &table, QWidget *parent)
     : QDialog(parent,
-        Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
-    , table_(table)
+              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      table_(table)
 {
     setObjectName(QStringLiteral("frmEdit"));
     setWindowTitle(QStringLiteral("Edit Value"));
@@ -104,10 +104,7 @@ void frmEdit::cmdSave_Click()
     hide();
 }
 
-void frmEdit::cmdCancel_Click()
-{
-    hide();
-}
+void frmEdit::cmdCancel_Click() { hide(); }
 
 void frmEdit::keyPressEvent(QKeyEvent *event)
 {
@@ -119,4 +116,4 @@ void frmEdit::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-} // namespace zerka
+}  // namespace zerka

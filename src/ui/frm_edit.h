@@ -42,4 +42,4 @@ private:
     QPushButton *cmdCancel;
 };
 
-} // namespace zerka
+}  // namespace zerka

@@ -25,10 +25,7 @@
 #include "window_support.h"
 
 // Resources of a static library are registered by name, outside any namespace.
-static void InitZerkaResources()
-{
-    Q_INIT_RESOURCE(zerka_ui);
-}
+static void InitZerkaResources() { Q_INIT_RESOURCE(zerka_ui); }
 
 namespace zerka {
 namespace {
@@ -43,41 +40,19 @@ struct ControlPlace {
 
 // Everything from a top of 4560 down lies below the client area and is never seen.
 constexpr ControlPlace kControlPlaces[] = {
-    {"Frame1", {120, 0, 7095, 4095}},
-    {"Drive1", {240, 240, 3135, 315}},
-    {"Dir1", {240, 720, 3135, 3240}},
-    {"File1", {3480, 200, 3615, 3795}},
-    {"Frame2", {7320, 0, 2535, 2415}},
-    {"cmdLoadOld", {7560, 240, 2055, 375}},
-    {"lblOld", {7560, 720, 2055, 525}},
-    {"cmdLoad3do", {7560, 1320, 2055, 375}},
-    {"lbl3do", {7560, 1800, 2055, 525}},
-    {"Frame3", {7320, 2520, 2535, 1575}},
-    {"cmdAll", {7560, 3000, 2055, 375}},
-    {"pb1", {7560, 3600, 2055, 255}},
-    {"cmdSave", {3480, 4560, 1815, 375}},
-    {"cmdListMesh", {5280, 4560, 1815, 375}},
-    {"fgNodes", {120, 4920, 10215, 5055}},
-    {"Text1", {840, 5280, 8055, 3855}},
+    {"Frame1", {120, 0, 7095, 4095}},      {"Drive1", {240, 240, 3135, 315}},
+    {"Dir1", {240, 720, 3135, 3240}},      {"File1", {3480, 200, 3615, 3795}},
+    {"Frame2", {7320, 0, 2535, 2415}},     {"cmdLoadOld", {7560, 240, 2055, 375}},
+    {"lblOld", {7560, 720, 2055, 525}},    {"cmdLoad3do", {7560, 1320, 2055, 375}},
+    {"lbl3do", {7560, 1800, 2055, 525}},   {"Frame3", {7320, 2520, 2535, 1575}},
+    {"cmdAll", {7560, 3000, 2055, 375}},   {"pb1", {7560, 3600, 2055, 255}},
+    {"cmdSave", {3480, 4560, 1815, 375}},  {"cmdListMesh", {5280, 4560, 1815, 375}},
+    {"fgNodes", {120, 4920, 10215, 5055}}, {"Text1", {840, 5280, 8055, 3855}},
 };
 
 constexpr const char *kTabOrder[] = {
-    "Drive1",
-    "Dir1",
-    "File1",
-    "cmdListMesh",
-    "Text1",
-    "fgNodes",
-    "cmdSave",
-    "cmdAll",
-    "cmdLoad3do",
-    "pb1",
-    "Frame1",
-    "cmdLoadOld",
-    "lbl3do",
-    "lblOld",
-    "Frame2",
-    "Frame3",
+    "Drive1",     "Dir1", "File1",  "cmdListMesh", "Text1",  "fgNodes", "cmdSave", "cmdAll",
+    "cmdLoad3do", "pb1",  "Frame1", "cmdLoadOld",  "lbl3do", "lblOld",  "Frame2",  "Frame3",
 };
 
 const QString kOldTitle = QStringLiteral("Old Hierarchy File:");
@@ -110,7 +85,7 @@ QPlainTextEdit *MakeNameBox(QWidget *parent, const char *name, const QString &ti
     box->setLineWrapMode(QPlainTextEdit::NoWrap);
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    box->document()->setDocumentMargin(1); // two lines must fit in 35 pixels
+    box->document()->setDocumentMargin(1);  // two lines must fit in 35 pixels
     QPalette palette = box->palette();
     palette.setColor(QPalette::Base, QApplication::palette("QMenuBar").color(QPalette::Window));
     box->setPalette(palette);
@@ -118,14 +93,11 @@ QPlainTextEdit *MakeNameBox(QWidget *parent, const char *name, const QString &ti
     return box;
 }
 
-} // namespace
+}  // namespace
 
 class frmMain::WindowBatchView final : public BatchView {
 public:
-    explicit WindowBatchView(frmMain &window)
-        : window_(window)
-    {
-    }
+    explicit WindowBatchView(frmMain &window) : window_(window) { }
 
     std::string ListedDirectory() const override { return ToNativePath(window_.File1->path()); }
 
@@ -147,7 +119,7 @@ public:
     void SetProgressValue(int value) override
     {
         window_.pb1->setValue(value);
-        window_.pb1->repaint(); // the batch keeps the event loop busy until it ends
+        window_.pb1->repaint();  // the batch keeps the event loop busy until it ends
     }
 
 private:
@@ -155,11 +127,10 @@ private:
 };
 
 frmMain::frmMain(KeyframeTables &tables, QWidget *parent)
-    : QWidget(parent,
-        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
-    , tables_(tables)
-    , dialogs_(std::make_unique<QtDialogs>())
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      tables_(tables), dialogs_(std::make_unique<QtDialogs>())
 {
     InitZerkaResources();
     setObjectName(QStringLiteral("frmMain"));
@@ -178,10 +149,7 @@ frmMain::frmMain(KeyframeTables &tables, QWidget *parent)
 
 frmMain::~frmMain() = default;
 
-void frmMain::setDialogs(std::unique_ptr<Dialogs> dialogs)
-{
-    dialogs_ = std::move(dialogs);
-}
+void frmMain::setDialogs(std::unique_ptr<Dialogs> dialogs) { dialogs_ = std::move(dialogs); }
 
 void frmMain::createControls()
 {
@@ -195,11 +163,11 @@ void frmMain::createControls()
     Dir1 = MakeControl<DirectoryList>(this, "Dir1");
     File1 = MakeControl<FileList>(this, "File1");
 
-    cmdLoadOld
-        = MakeControl<QPushButton>(this, "cmdLoadOld", QStringLiteral("Load &Old Hierarchy"));
+    cmdLoadOld =
+        MakeControl<QPushButton>(this, "cmdLoadOld", QStringLiteral("Load &Old Hierarchy"));
     lblOld = MakeNameBox(this, "lblOld", kOldTitle);
-    cmdLoad3do
-        = MakeControl<QPushButton>(this, "cmdLoad3do", QStringLiteral("Load &New Hierarchy"));
+    cmdLoad3do =
+        MakeControl<QPushButton>(this, "cmdLoad3do", QStringLiteral("Load &New Hierarchy"));
     lbl3do = MakeNameBox(this, "lbl3do", kNewTitle);
 
     cmdAll = MakeControl<QPushButton>(this, "cmdAll", QStringLiteral("&Convert all in Directory"));
@@ -211,8 +179,8 @@ void frmMain::createControls()
 
     cmdSave = MakeControl<QPushButton>(this, "cmdSave", QStringLiteral("Backup and save"));
     cmdSave->hide();
-    cmdListMesh
-        = MakeControl<QPushButton>(this, "cmdListMesh", QStringLiteral("Get Keyframe Info"));
+    cmdListMesh =
+        MakeControl<QPushButton>(this, "cmdListMesh", QStringLiteral("Get Keyframe Info"));
     cmdListMesh->hide();
 
     fgNodes = MakeControl<FlexGrid>(this, "fgNodes", 3, 2, kKeyTableFixedRows, kKeyTableFixedCols);
@@ -240,8 +208,8 @@ void frmMain::setTabOrderOfControls()
 {
     QWidget *previous = nullptr;
     for (const char *name : kTabOrder) {
-        QWidget *control
-            = findChild<QWidget *>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+        QWidget *control =
+            findChild<QWidget *>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
         if (previous)
             setTabOrder(previous, control);
         previous = control;
@@ -272,20 +240,11 @@ void frmMain::Form_Load()
     Dir1_Change();
 }
 
-void frmMain::Drive1_Change()
-{
-    Dir1->setPath(Drive1->drive());
-}
+void frmMain::Drive1_Change() { Dir1->setPath(Drive1->drive()); }
 
-void frmMain::Dir1_Change()
-{
-    File1->setPath(Dir1->path());
-}
+void frmMain::Dir1_Change() { File1->setPath(Dir1->path()); }
 
-void frmMain::File1_DblClick()
-{
-    cmdListMesh_Click();
-}
+void frmMain::File1_DblClick() { cmdListMesh_Click(); }
 
 void frmMain::cmdListMesh_Click()
 {
@@ -307,15 +266,9 @@ void frmMain::cmdListMesh_Click()
     }
 }
 
-void frmMain::cmdLoadOld_Click()
-{
-    loadHierarchy(true);
-}
+void frmMain::cmdLoadOld_Click() { loadHierarchy(true); }
 
-void frmMain::cmdLoad3do_Click()
-{
-    loadHierarchy(false);
-}
+void frmMain::cmdLoad3do_Click() { loadHierarchy(false); }
 
 void frmMain::loadHierarchy(bool isOld)
 {
@@ -325,7 +278,7 @@ void frmMain::loadHierarchy(bool isOld)
     } catch (const FileError &error) {
         if (error.Code != ErrorCode::Cancelled)
             showMessage(QString::fromStdString(error.what()));
-        return; // a cancel changes nothing
+        return;  // a cancel changes nothing
     }
     fgNodes->hide();
     try {
@@ -354,15 +307,15 @@ void frmMain::cmdAll_Click()
         setListsEnabled(true);
         showMessage(QString::fromStdString(error.what()));
     }
-    Dir1->refresh(); // the batch may have made the New folder
+    Dir1->refresh();  // the batch may have made the New folder
 }
 
 void frmMain::cmdSave_Click()
 {
     showMessage(QStringLiteral("Nyah"));
     try {
-        const std::filesystem::path folder
-            = std::filesystem::path(ToNativePath(File1->path())) / "New";
+        const std::filesystem::path folder =
+            std::filesystem::path(ToNativePath(File1->path())) / "New";
         // An existing folder is fine (the old code 75, skipped); any other failure to make
         // it shows up when the file is written.
         EnsureDirectory(folder.string());
@@ -403,9 +356,6 @@ void frmMain::setListsEnabled(bool enabled)
     File1->setEnabled(enabled);
 }
 
-void frmMain::showMessage(const QString &text)
-{
-    dialogs_->showMessage(this, text);
-}
+void frmMain::showMessage(const QString &text) { dialogs_->showMessage(this, text); }
 
-} // namespace zerka
+}  // namespace zerka

@@ -77,7 +77,7 @@ private:
     QPushButton *cmdListMesh;
     FlexGrid *fgNodes;
     QPlainTextEdit *Text1;
-    frmEdit *editor_ = nullptr; // made on first use, then kept
+    frmEdit *editor_ = nullptr;  // made on first use, then kept
 };
 
-} // namespace zerka
+}  // namespace zerka

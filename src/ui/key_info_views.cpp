@@ -17,16 +17,13 @@ const QColor kNodeBandColor(128, 0, 0);
 
 constexpr std::array<const char *, 9> kTopHeadings = {
     "Num", "Frame", "Flags", "Node X", "Node Y", "Node Z", "Node Pitch", "Node Yaw", "Node Roll"};
-constexpr std::array<const char *, 6> kDestHeadings
-    = {"Dest. X", "Dest. Y", "Dest. Z", "Dest. Pitch", "Dest. Yaw", "Dest. Roll"};
+constexpr std::array<const char *, 6> kDestHeadings = {"Dest. X",     "Dest. Y",   "Dest. Z",
+                                                       "Dest. Pitch", "Dest. Yaw", "Dest. Roll"};
 constexpr int kNarrowColumn = 1;
 constexpr int kNarrowColumnTwips = 420;
 constexpr int kColumnTwips = 1100;
 
-QString Text(const std::string &text)
-{
-    return QString::fromStdString(text);
-}
+QString Text(const std::string &text) { return QString::fromStdString(text); }
 
 void LayOutHeadings(FlexGrid &table)
 {
@@ -72,7 +69,7 @@ int FillNode(GridModel &cells, const KeyNode &node, int nodeIndex, int row)
     return row;
 }
 
-} // namespace
+}  // namespace
 
 // Numbers here are plain decimals; only the table's node labels carry the sign space.
 std::string KeyInfoDumpText(const KeyframeTables &tables)
@@ -118,4 +115,4 @@ void ShowKeyInfo(const KeyframeTables &tables, QPlainTextEdit &text, FlexGrid &t
         table.setCurrentCell(cells.rowCount() - 1, 0);
 }
 
-} // namespace zerka
+}  // namespace zerka

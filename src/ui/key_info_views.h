@@ -23,4 +23,4 @@ std::string KeyInfoDumpText(const KeyframeTables &tables);
 // is left alone. With no nodes the table keeps its row count and only its headings.
 void ShowKeyInfo(const KeyframeTables &tables, QPlainTextEdit &text, FlexGrid &table);
 
-} // namespace zerka
+}  // namespace zerka

@@ -4,15 +4,12 @@
 
 namespace zerka {
 
-int ToPixels(int twips)
-{
-    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
-}
+int ToPixels(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
 
 QRect ToPixels(const TwipRect &rect)
 {
-    return QRect(
-        ToPixels(rect.Left), ToPixels(rect.Top), ToPixels(rect.Width), ToPixels(rect.Height));
+    return QRect(ToPixels(rect.Left), ToPixels(rect.Top), ToPixels(rect.Width),
+                 ToPixels(rect.Height));
 }
 
 QSize ToPixels(int widthTwips, int heightTwips)
@@ -20,10 +17,7 @@ QSize ToPixels(int widthTwips, int heightTwips)
     return QSize(ToPixels(widthTwips), ToPixels(heightTwips));
 }
 
-std::string ToNativePath(const QString &path)
-{
-    return QFile::encodeName(path).toStdString();
-}
+std::string ToNativePath(const QString &path) { return QFile::encodeName(path).toStdString(); }
 
 QString FromNativePath(const std::string &path)
 {
@@ -35,4 +29,4 @@ QString WithLfBreaks(QString text)
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-} // namespace zerka
+}  // namespace zerka

@@ -33,4 +33,4 @@ QString FromNativePath(const std::string &path);
 // text boxes and labels break lines on LF alone.
 QString WithLfBreaks(QString text);
 
-} // namespace zerka
+}  // namespace zerka

@@ -19,11 +19,11 @@ struct RunResult {
 // Runs the built program through the shell; env is prepended as NAME=value words.
 RunResult RunCli(const testing::TempDir &dir, const std::string &args, const std::string &env = "")
 {
-    const std::string command
-        = env + " " ZERKA_CLI_PATH " " + args + " >" + (dir / "stdout") + " 2>" + (dir / "stderr");
+    const std::string command =
+        env + " " ZERKA_CLI_PATH " " + args + " >" + (dir / "stdout") + " 2>" + (dir / "stderr");
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, testing::ReadFile(dir / "stdout"),
-        testing::ReadFile(dir / "stderr")};
+            testing::ReadFile(dir / "stderr")};
 }
 
 class Cli : public ::testing::Test {
@@ -63,9 +63,8 @@ TEST_F(Cli, ExitsWithOneWhenAFileWasNotConverted)
     testing::WriteFile(dir / "keys/bad.key", "NODES 1\r\nNODE 0\r\nENTRIES 1\r\n");
     const RunResult run = RunCli(dir, Args());
     EXPECT_EQ(run.Status, 1);
-    EXPECT_EQ(run.Out,
-        "3\nConverted:  2\nNot Converted:  1\n\nbad.key: " + (dir / "keys/bad.key")
-            + ", line 3: node 0 declares 1 entries but only 0 follow\n");
+    EXPECT_EQ(run.Out, "3\nConverted:  2\nNot Converted:  1\n\nbad.key: " + (dir / "keys/bad.key") +
+                           ", line 3: node 0 declares 1 entries but only 0 follow\n");
     EXPECT_FALSE(fs::exists(dir / "keys/New/bad.key"));
 }
 
@@ -79,11 +78,11 @@ TEST_F(Cli, UsageAndHierarchyErrorsExitWithTwoAndWriteNothing)
         {dir / "old.3do" + " " + (dir / "new.3do"), "usage: zerka-cli OLD.3do NEW.3do DIR\n"},
         {Args() + " extra", "usage: zerka-cli OLD.3do NEW.3do DIR\n"},
         {dir / "old.3do" + " " + (dir / "gone.3do") + " " + (dir / "keys"),
-            "zerka-cli: " + (dir / "gone.3do") + ": cannot open: No such file or directory\n"},
+         "zerka-cli: " + (dir / "gone.3do") + ": cannot open: No such file or directory\n"},
         {dir / "old.3do" + " " + (dir / "keys/walk.key") + " " + (dir / "keys"),
-            "zerka-cli: " + (dir / "keys/walk.key") + ": no hierarchy section"},
+         "zerka-cli: " + (dir / "keys/walk.key") + ": no hierarchy section"},
         {dir / "old.3do" + " " + (dir / "new.3do") + " " + (dir / "nowhere"),
-            "zerka-cli: " + (dir / "nowhere") + ": not a folder\n"},
+         "zerka-cli: " + (dir / "nowhere") + ": not a folder\n"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.args);
@@ -117,8 +116,8 @@ TEST_F(Cli, TwoRunsWithSourceDateEpochWriteIdenticalBytes)
     ASSERT_EQ(RunCli(dir, Args(), env).Status, 0);
     EXPECT_EQ(testing::ReadFile(dir / "keys/New/walk.key"), first);
     EXPECT_EQ(first.substr(0, first.find("\r\n")),
-        "# KEYFRAME walk.key has been zerka by ZerKA 0.2 on 11/14/23 22:13:20");
+              "# KEYFRAME walk.key has been zerka by ZerKA 0.2 on 11/14/23 22:13:20");
 }
 
-} // namespace
-} // namespace zerka
+}  // namespace
+}  // namespace zerka

@@ -29,17 +29,17 @@ TEST(SampleData, KeyTextReadsBackWithEveryNodeAndEntry)
 
 TEST(SampleData, TheSameSeedMakesTheSameBytes)
 {
-    EXPECT_EQ(
-        bench::MakeKeyText("a.key", 3, 5, 9, false), bench::MakeKeyText("a.key", 3, 5, 9, false));
-    EXPECT_NE(
-        bench::MakeKeyText("a.key", 3, 5, 9, false), bench::MakeKeyText("a.key", 3, 5, 10, false));
+    EXPECT_EQ(bench::MakeKeyText("a.key", 3, 5, 9, false),
+              bench::MakeKeyText("a.key", 3, 5, 9, false));
+    EXPECT_NE(bench::MakeKeyText("a.key", 3, 5, 9, false),
+              bench::MakeKeyText("a.key", 3, 5, 10, false));
 }
 
 // The conversion the benchmarks time must move most nodes and leave the renamed one.
 TEST(SampleData, ModelsMoveMostNodesAndRenameOne)
 {
     TempDir dir;
-    const std::uint64_t geometry = 300'000; // several of the writer's blocks, one partial
+    const std::uint64_t geometry = 300'000;  // several of the writer's blocks, one partial
     bench::WriteModelFile(dir / "old.3do", geometry, bench::MakeHierarchySection(24, false));
     bench::WriteModelFile(dir / "new.3do", geometry, bench::MakeHierarchySection(24, true));
     EXPECT_GT(std::filesystem::file_size(dir / "old.3do"), geometry);
@@ -62,5 +62,5 @@ TEST(SampleData, ModelsMoveMostNodesAndRenameOne)
     EXPECT_LT(moved, 23);
 }
 
-} // namespace
-} // namespace zerka
+}  // namespace
+}  // namespace zerka

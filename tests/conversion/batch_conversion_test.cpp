@@ -15,10 +15,7 @@ using Names = std::vector<std::string>;
 // Records what the window would show, in order.
 class RecordingView : public BatchView {
 public:
-    explicit RecordingView(std::string directory)
-        : directory_(std::move(directory))
-    {
-    }
+    explicit RecordingView(std::string directory) : directory_(std::move(directory)) { }
 
     std::string ListedDirectory() const override { return directory_; }
     Names ListedFiles() const override { return ListKeyFiles(directory_); }
@@ -66,8 +63,8 @@ protected:
 
     testing::TempDir dir;
     KeyframeTables tables;
-    const std::string keyText
-        = testing::Crlf(testing::KeyText({{"arm", {{0, "1", "0", "0", "0", "0", "0"}}}}));
+    const std::string keyText =
+        testing::Crlf(testing::KeyText({{"arm", {{0, "1", "0", "0", "0", "0", "0"}}}}));
 };
 
 TEST_F(Batch, ABadFileInTheMiddleIsReportedAndTheOthersAreConverted)
@@ -84,17 +81,18 @@ TEST_F(Batch, ABadFileInTheMiddleIsReportedAndTheOthersAreConverted)
     const BatchResult result = ConvertAll(tables, view);
 
     EXPECT_EQ(result.Converted, 2);
-    const std::string reason
-        = (keys / "b.key").string() + ": no NODES line: this is not a keyframe file";
-    EXPECT_EQ(view.Events,
+    const std::string reason =
+        (keys / "b.key").string() + ": no NODES line: this is not a keyframe file";
+    EXPECT_EQ(
+        view.Events,
         (Names{"lists off", "info cleared", "box 3", "max 3", "value 1", "value 2", "value 3",
-            "lists on", "box Converted:  2\r\nNot Converted:  1\r\n\r\nb.key: " + reason}));
+               "lists on", "box Converted:  2\r\nNot Converted:  1\r\n\r\nb.key: " + reason}));
     EXPECT_EQ(testing::ReadFile((keys / "a.key").string()), keyText);
     EXPECT_EQ(testing::ReadFile((keys / "b.key").string()), bad);
     EXPECT_EQ(NamesIn(keys), (Names{"New", "a.key", "b.key", "c.KEY"}));
     EXPECT_EQ(NamesIn(keys / "New"), (Names{"a.key", "c.key"}));
     EXPECT_NE(testing::ReadFile((keys / "New" / "c.key").string()).find("0x0000   2.00000000"),
-        std::string::npos);
+              std::string::npos);
 }
 
 TEST_F(Batch, DoesNotRunUntilBothHierarchiesAreLoaded)
@@ -104,7 +102,7 @@ TEST_F(Batch, DoesNotRunUntilBothHierarchiesAreLoaded)
         const char *box;
     } rows[] = {
         {false, false,
-            "box Load both hierarchies first: neither the old nor the new hierarchy is loaded."},
+         "box Load both hierarchies first: neither the old nor the new hierarchy is loaded."},
         {false, true, "box Load the old hierarchy first: no old hierarchy is loaded."},
         {true, false, "box Load the new hierarchy first: no new hierarchy is loaded."},
     };
@@ -127,9 +125,8 @@ TEST_F(Batch, AnEmptyListShowsZeroAndLeavesTheProgressBarAlone)
     fs::create_directory(empty);
     RecordingView view(empty.string());
     ConvertAll(tables, view);
-    EXPECT_EQ(view.Events,
-        (Names{"lists off", "info cleared", "box 0", "lists on",
-            "box Converted:  0\r\nNot Converted:  0"}));
+    EXPECT_EQ(view.Events, (Names{"lists off", "info cleared", "box 0", "lists on",
+                                  "box Converted:  0\r\nNot Converted:  0"}));
     EXPECT_FALSE(fs::exists(empty / "New"));
 }
 
@@ -153,7 +150,7 @@ TEST_F(Batch, NamesDifferingOnlyInCaseDoNotOverwriteEachOthersOutput)
     // Listed as "a.KEY" then "a.key"; both would be written as New/a.key.
     testing::WriteFile(dir / "a.KEY", keyText);
     testing::WriteFile(dir / "a.key", testing::Crlf(testing::KeyText(
-        {{"arm", {{0, "7", "0", "0", "0", "0", "0"}}}})));
+                                          {{"arm", {{0, "7", "0", "0", "0", "0", "0"}}}})));
     RecordingView view(dir.Path().string());
     const BatchResult result = ConvertAll(tables, view);
     EXPECT_EQ(result.Converted, 1);
@@ -168,16 +165,15 @@ TEST(BatchSummary, ListsEveryFailedFileAfterTheCounts)
     BatchResult result;
     result.Converted = 3;
     result.Failures = {{"b.key", "b.key, line 4: bad"}, {"d.key", "d.key: worse"}};
-    EXPECT_EQ(BatchSummaryText(result),
-        "Converted:  3\r\nNot Converted:  2\r\n\r\n"
-        "b.key: b.key, line 4: bad\r\nd.key: d.key: worse");
+    EXPECT_EQ(BatchSummaryText(result), "Converted:  3\r\nNot Converted:  2\r\n\r\n"
+                                        "b.key: b.key, line 4: bad\r\nd.key: d.key: worse");
 }
 
 TEST(ListKeyFiles, OffersRegularVisibleKeyFilesSortedIgnoringCase)
 {
     testing::TempDir dir;
     for (const char *name :
-        {"b.KEY", "a.key", "C.Key", ".hidden.key", "notes.txt", "x.key.bak", "key"})
+         {"b.KEY", "a.key", "C.Key", ".hidden.key", "notes.txt", "x.key.bak", "key"})
         testing::WriteFile(dir / name, "");
     fs::create_directory(dir / "folder.key");
     EXPECT_EQ(ListKeyFiles(dir.Path().string()), (Names{"a.key", "b.KEY", "C.Key"}));
@@ -191,5 +187,5 @@ TEST(OutputName, DropsTheLastFourCharactersAndAddsKey)
     testing::ExpectFileError([] { OutputNameFor("abc"); }, ErrorCode::InvalidArgument);
 }
 
-} // namespace
-} // namespace zerka
+}  // namespace
+}  // namespace zerka

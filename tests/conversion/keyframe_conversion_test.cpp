@@ -18,7 +18,7 @@ using testing::NodeSpec;
 class Conversion : public ::testing::Test {
 protected:
     void Load(const std::string &keyText, const std::vector<ModelNode> &oldNodes,
-        const std::vector<ModelNode> &newNodes)
+              const std::vector<ModelNode> &newNodes)
     {
         testing::WriteFile(dir / "anim.key", keyText);
         testing::WriteFile(dir / "old.3do", testing::ModelText(oldNodes));
@@ -35,8 +35,8 @@ protected:
 };
 
 // Frames 0 and 24, x 0 and 12, both moving; the node moves by 1 along x.
-const NodeSpec kArm{
-    "arm", {{0, "0", "2", "3", "0.5", "0", "0"}, {24, "12", "2", "3", "0.5", "0", "0"}}};
+const NodeSpec kArm{"arm",
+                    {{0, "0", "2", "3", "0.5", "0", "0"}, {24, "12", "2", "3", "0.5", "0", "0"}}};
 
 TEST_F(Conversion, ShiftsPositionsAndDerivesDeltasFromTheSuccessor)
 {
@@ -44,19 +44,19 @@ TEST_F(Conversion, ShiftsPositionsAndDerivesDeltasFromTheSuccessor)
         const char *flags;
         const char *lastDx;
     } rows[] = {
-        {"0x0000", "0.00000000"}, // the last entry is its own successor
-        {"0x0003", "0.45833333"}, // (1 - 12) / (0 - 24): entry 1 is already shifted
+        {"0x0000", "0.00000000"},  // the last entry is its own successor
+        {"0x0003", "0.45833333"},  // (1 - 12) / (0 - 24): entry 1 is already shifted
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.flags);
         Load(testing::KeyText({kArm}, row.flags), {{"arm", "0", "0", "0"}},
-            {{"arm", "1", "0.5", "0"}});
+             {{"arm", "1", "0.5", "0"}});
         ConvertTables(tables, "anim.key");
         EXPECT_EQ(tables.MatchedCount, 1);
         EXPECT_EQ(Entry(1, 1).X, "1.00000000");
         EXPECT_EQ(Entry(1, 1).Y, "2.50000000");
         EXPECT_EQ(Entry(1, 1).DX, "0.50000000");
-        EXPECT_EQ(Entry(1, 1).DY, "0.00000000"); // did not move before, does not now
+        EXPECT_EQ(Entry(1, 1).DY, "0.00000000");  // did not move before, does not now
         EXPECT_EQ(Entry(1, 2).X, "13.00000000");
         EXPECT_EQ(Entry(1, 2).DX, row.lastDx);
         EXPECT_EQ(Entry(1, 2).Frame, "24");
@@ -70,7 +70,7 @@ TEST_F(Conversion, ASingleEntryNodeGetsStillDeltasWhetherOrNotItWraps)
     for (const char *flags : {"0x0000", "0x0003"}) {
         SCOPED_TRACE(flags);
         Load(testing::KeyText({{"hip", {{5, "1", "2", "3", "0.1", "0.2", "0.3"}}}}, flags),
-            {{"hip", "0", "0", "0"}}, {{"hip", "-1", "0", "0.25"}});
+             {{"hip", "0", "0", "0"}}, {{"hip", "-1", "0", "0.25"}});
         ConvertTables(tables, "anim.key");
         const KeyEntry &entry = Entry(1, 1);
         EXPECT_EQ(entry.X + " " + entry.Y + " " + entry.Z, "0.00000000 2.00000000 3.25000000");
@@ -84,17 +84,15 @@ TEST_F(Conversion, AnAxisThatBarelyMovedStaysStill)
         const char *dx;
         const char *expected;
     } rows[] = {
-        {"0.000010", "0.00000000"},
-        {"-0.000010", "0.00000000"},
-        {"1.0e-005", "0.00000000"},
-        {"0.000011", "0.10000000"},
-        {"-0.000011", "0.10000000"},
+        {"0.000010", "0.00000000"}, {"-0.000010", "0.00000000"}, {"1.0e-005", "0.00000000"},
+        {"0.000011", "0.10000000"}, {"-0.000011", "0.10000000"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.dx);
-        Load(testing::KeyText({{"a",
-                 {{0, "0", "0", "0", row.dx, "0", row.dx}, {10, "1", "0", "1", "0", "0", "0"}}}}),
-            {{"a", "0", "0", "0"}}, {{"a", "0", "0", "0"}});
+        Load(testing::KeyText(
+                 {{"a",
+                   {{0, "0", "0", "0", row.dx, "0", row.dx}, {10, "1", "0", "1", "0", "0", "0"}}}}),
+             {{"a", "0", "0", "0"}}, {{"a", "0", "0", "0"}});
         ConvertTables(tables, "anim.key");
         EXPECT_EQ(Entry(1, 1).DX, row.expected);
         EXPECT_EQ(Entry(1, 1).DZ, row.expected);
@@ -106,8 +104,8 @@ TEST_F(Conversion, MatchesNodeIByNameIgnoringCaseWithinBothHierarchies)
     const NodeSpec node{"m", {{0, "1", "1", "1", "0", "0", "0"}}};
     // Node 2 is renamed, node 3 lies beyond the new hierarchy, node 4 beyond both.
     Load(testing::KeyText({node, node, node, node}),
-        {{"k_rArm", "0", "0", "0"}, {"elbow", "0", "0", "0"}, {"wrist", "0", "0", "0"}},
-        {{"K_RARM", "5", "0", "0"}, {"elbow2", "5", "0", "0"}});
+         {{"k_rArm", "0", "0", "0"}, {"elbow", "0", "0", "0"}, {"wrist", "0", "0", "0"}},
+         {{"K_RARM", "5", "0", "0"}, {"elbow2", "5", "0", "0"}});
     ConvertTables(tables, "anim.key");
     EXPECT_EQ(tables.MatchedCount, 1);
     EXPECT_EQ(tables.MatchedNodes(1), 1);
@@ -123,7 +121,7 @@ TEST_F(Conversion, RecordsLeftFromAnEarlierLongerHierarchyDoNotMatch)
 {
     const NodeSpec node{"m", {{0, "1", "1", "1", "0", "0", "0"}}};
     Load(testing::KeyText({node, node}), {{"a", "0", "0", "0"}, {"b", "0", "0", "0"}},
-        {{"a", "1", "0", "0"}, {"b", "1", "0", "0"}});
+         {{"a", "1", "0", "0"}, {"b", "1", "0", "0"}});
     testing::WriteFile(dir / "short.3do", testing::ModelText({{"a", "2", "0", "0"}}));
     LoadHierarchy(tables, dir / "short.3do", false);
     ConvertTables(tables, "anim.key");
@@ -151,26 +149,32 @@ TEST_F(Conversion, AValueThatDoesNotParseStopsTheConversionAndWritesNothing)
         ErrorCode code;
         const char *message;
     } rows[] = {
-        {"bad x", {"m", {{0, "0", "0", "0", "0", "0", "0"}, {24, "1,5", "0", "0", "0", "0", "0"}}},
-            {"arm", "1", "0", "0"}, ErrorCode::TypeMismatch,
-            "anim.key, line 17: X '1,5' is not a number"},
+        {"bad x",
+         {"m", {{0, "0", "0", "0", "0", "0", "0"}, {24, "1,5", "0", "0", "0", "0", "0"}}},
+         {"arm", "1", "0", "0"},
+         ErrorCode::TypeMismatch,
+         "anim.key, line 17: X '1,5' is not a number"},
         {"frame difference beyond 16 bits",
-            {"m", {{-32768, "0", "0", "0", "0", "0", "0"}, {32767, "1", "0", "0", "0", "0", "0"}}},
-            {"arm", "1", "0", "0"}, ErrorCode::Overflow,
-            "anim.key, line 15: the frame difference to the next entry is outside 16 bits"},
-        {"bad hierarchy x", {"m", {{0, "0", "0", "0", "0", "0", "0"}}}, {"arm", "none", "0", "0"},
-            ErrorCode::TypeMismatch, "new.3do: record 1 (arm): X 'none' is not a number"},
+         {"m", {{-32768, "0", "0", "0", "0", "0", "0"}, {32767, "1", "0", "0", "0", "0", "0"}}},
+         {"arm", "1", "0", "0"},
+         ErrorCode::Overflow,
+         "anim.key, line 15: the frame difference to the next entry is outside 16 bits"},
+        {"bad hierarchy x",
+         {"m", {{0, "0", "0", "0", "0", "0", "0"}}},
+         {"arm", "none", "0", "0"},
+         ErrorCode::TypeMismatch,
+         "new.3do: record 1 (arm): X 'none' is not a number"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         Load(testing::KeyText({row.node}), {{"arm", "0", "0", "0"}}, {row.newNode});
-        const FileError error
-            = ExpectFileError([&] { ConvertKeyFile(tables, dir / "out.key"); }, row.code);
+        const FileError error =
+            ExpectFileError([&] { ConvertKeyFile(tables, dir / "out.key"); }, row.code);
         const std::string message = error.what();
         EXPECT_EQ(message.substr(message.rfind('/') + 1), row.message);
         EXPECT_FALSE(std::filesystem::exists(dir / "out.key"));
     }
 }
 
-} // namespace
-} // namespace zerka
+}  // namespace
+}  // namespace zerka

@@ -10,34 +10,34 @@ using testing::ExpectFileError;
 
 // A hand-made file as animators keep them: a sectioned header, column titles, comments and
 // blank lines between entries, a '-' value touching the one before it.
-const std::string kWalk
-    = "# KEYFRAME walk.key\n"
-      "SECTION: HEADER\n"
-      "FLAGS 0x0003\n"
-      "TYPE 0xFFFF\n"
-      "FRAMES 48\n"
-      "FPS 24.000\n"
-      "JOINTS 2\n"
-      "\n"
-      "SECTION: KEYFRAME NODES\n"
-      "NODES 2\n"
-      "\n"
-      "NODE 0\n"
-      "MESH NAME pelvis\n"
-      "ENTRIES 2\n"
-      "\n"
-      "# num:   frame:   flags:           x:           y:           z:\n"
-      "    0:        0   0x0000   0.00000000   0.00000000   1.00000000   0.0   0.0   0.0\n"
-      "                           0.50000000   0.00000000   0.00000000   0.0   0.0   0.0\n"
-      "\n"
-      "# step 2: forward\n"
-      "   \n"
-      "    1:       24   0x0000  12.00000000-3.25000000   1.00000000   0.0  90.0   0.0\n"
-      "                           0.00000000   0.00000000   1.0e-005   0.0   0.0   0.0\n"
-      "\n"
-      "NODE 1\n"
-      "MESH NAME l thigh\n"
-      "ENTRIES 0\n";
+const std::string kWalk =
+    "# KEYFRAME walk.key\n"
+    "SECTION: HEADER\n"
+    "FLAGS 0x0003\n"
+    "TYPE 0xFFFF\n"
+    "FRAMES 48\n"
+    "FPS 24.000\n"
+    "JOINTS 2\n"
+    "\n"
+    "SECTION: KEYFRAME NODES\n"
+    "NODES 2\n"
+    "\n"
+    "NODE 0\n"
+    "MESH NAME pelvis\n"
+    "ENTRIES 2\n"
+    "\n"
+    "# num:   frame:   flags:           x:           y:           z:\n"
+    "    0:        0   0x0000   0.00000000   0.00000000   1.00000000   0.0   0.0   0.0\n"
+    "                           0.50000000   0.00000000   0.00000000   0.0   0.0   0.0\n"
+    "\n"
+    "# step 2: forward\n"
+    "   \n"
+    "    1:       24   0x0000  12.00000000-3.25000000   1.00000000   0.0  90.0   0.0\n"
+    "                           0.00000000   0.00000000   1.0e-005   0.0   0.0   0.0\n"
+    "\n"
+    "NODE 1\n"
+    "MESH NAME l thigh\n"
+    "ENTRIES 0\n";
 
 KeyframeTables LoadText(const std::string &text)
 {
@@ -65,10 +65,9 @@ TEST(KeyFileReader, ReadsARealisticFileTheSameWithLfAndCrLf)
         EXPECT_EQ(pelvis.MeshName, "pelvis");
         ASSERT_EQ(pelvis.EntryCount, 2);
         const KeyEntry &first = pelvis.Entries(1);
-        EXPECT_EQ(first.Raw,
-            "    0:        0   0x0000   0.00000000   0.00000000   1.00000000   "
-            "0.0   0.0   0.0                           0.50000000   0.00000000   "
-            "0.00000000   0.0   0.0   0.0");
+        EXPECT_EQ(first.Raw, "    0:        0   0x0000   0.00000000   0.00000000   1.00000000   "
+                             "0.0   0.0   0.0                           0.50000000   0.00000000   "
+                             "0.00000000   0.0   0.0   0.0");
         EXPECT_EQ(first.Num, "0:");
         EXPECT_EQ(first.DX, "0.50000000");
         EXPECT_EQ(first.Line, 17);
@@ -92,7 +91,7 @@ TEST(KeyFileReader, HeaderEndsWithTheNodesLineAndFlagsEndingIn3Wrap)
         const char *text;
         int headerLines;
         bool wraps;
-        int firstNodeNum; // -1: no node
+        int firstNodeNum;  // -1: no node
     } rows[] = {
         {"NODES 0\n\n", 1, false, -1},
         {"# k\nflags 0x0003\nNODES 1\nNODE 7\nENTRIES 0\n", 3, true, 7},
@@ -128,8 +127,8 @@ TEST(KeyFileReader, MinusAfterAValueStartsANewTokenButNotAfterAnExponentMark)
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.firstLine);
-        const KeyframeTables tables = LoadText(
-            std::string("NODES 1\nNODE 0\nENTRIES 1\n") + row.firstLine + "\n 0 0 0 0 0 0\n");
+        const KeyframeTables tables = LoadText(std::string("NODES 1\nNODE 0\nENTRIES 1\n") +
+                                               row.firstLine + "\n 0 0 0 0 0 0\n");
         const KeyEntry &entry = tables.KeyNodes(1).Entries(1);
         EXPECT_EQ(entry.X, row.x);
         EXPECT_EQ(entry.Y, row.y);
@@ -147,26 +146,25 @@ TEST(KeyFileReader, ErrorsNameTheFileTheLineAndWhatWasWrong)
         const char *message;
     } rows[] = {
         {head + "ENTRIES 1\n 0: 0 0x0 1 2 3 4 5\n 0 0 0 0 0 0\n", ErrorCode::TypeMismatch,
-            "walk.key, line 6: expected 9 values on an entry's first line, found 8"},
+         "walk.key, line 6: expected 9 values on an entry's first line, found 8"},
         {head + "ENTRIES 1\n 0: 0 0x0 1 2 3 4 5 6\n 0 0 0-1 0 0 0\n", ErrorCode::TypeMismatch,
-            "walk.key, line 7: expected 6 values on an entry's second line, found 7"},
+         "walk.key, line 7: expected 6 values on an entry's second line, found 7"},
         // A comment between an entry's two lines is taken as its second line.
         {head + "ENTRIES 1\n 0: 0 0x0 1 2 3 4 5 6\n# note\n 0 0 0 0 0 0\n", ErrorCode::TypeMismatch,
-            "walk.key, line 7: expected 6 values on an entry's second line, found 2"},
+         "walk.key, line 7: expected 6 values on an entry's second line, found 2"},
         {head + "ENTRIES 2\n 0: 0 0x0 1 2 3 4 5 6\n 0 0 0 0 0 0\nNODE 4\nENTRIES 0\n",
-            ErrorCode::InputPastEnd,
-            "walk.key, line 8: node 3 declares 2 entries but only 1 follow"},
+         ErrorCode::InputPastEnd, "walk.key, line 8: node 3 declares 2 entries but only 1 follow"},
         {head + "ENTRIES 1\n\n# none\n", ErrorCode::InputPastEnd,
-            "walk.key, line 7: node 3 declares 1 entries but only 0 follow"},
+         "walk.key, line 7: node 3 declares 1 entries but only 0 follow"},
         {head + "ENTRIES 1\n 0: 0 0x0 1 2 3 4 5 6\n", ErrorCode::InputPastEnd,
-            "walk.key, line 6: entry 1 of node 3 has no second line"},
+         "walk.key, line 6: entry 1 of node 3 has no second line"},
         {"# k\nSECTION: HEADER\n", ErrorCode::InputPastEnd,
-            "walk.key: no NODES line: this is not a keyframe file"},
+         "walk.key: no NODES line: this is not a keyframe file"},
         {"", ErrorCode::InputPastEnd, "walk.key: no NODES line: this is not a keyframe file"},
         {"# k\nNODES 1", ErrorCode::InputPastEnd,
-            "walk.key, line 2: the file ends right after its NODES line"},
+         "walk.key, line 2: the file ends right after its NODES line"},
         {"NODES 1\nMESH NAME a\n", ErrorCode::Subscript,
-            "walk.key, line 2: a MESH NAME line comes before any NODE line"},
+         "walk.key, line 2: a MESH NAME line comes before any NODE line"},
         {"NODES 1\nNODE x\n", ErrorCode::TypeMismatch, "walk.key, line 2: 'x' is not a number"},
     };
     for (const auto &row : rows) {
@@ -183,16 +181,11 @@ TEST(KeyFileReader, BadKeywordLinesAndNumbersGiveTheirCodes)
         const char *line;
         ErrorCode code;
     } rows[] = {
-        {"NODE", ErrorCode::InvalidArgument},
-        {"MESH NAME", ErrorCode::InvalidArgument},
-        {"ENTRIES", ErrorCode::InvalidArgument},
-        {"NODE ", ErrorCode::TypeMismatch},
-        {"NODE 40000", ErrorCode::Overflow},
-        {"NODE 1,5", ErrorCode::TypeMismatch},
-        {"ENTRIES two", ErrorCode::TypeMismatch},
-        {"ENTRIES 101", ErrorCode::Subscript},
-        {"ENTRIES -1", ErrorCode::Subscript},
-        {"ENTRIES 99999", ErrorCode::Overflow},
+        {"NODE", ErrorCode::InvalidArgument},     {"MESH NAME", ErrorCode::InvalidArgument},
+        {"ENTRIES", ErrorCode::InvalidArgument},  {"NODE ", ErrorCode::TypeMismatch},
+        {"NODE 40000", ErrorCode::Overflow},      {"NODE 1,5", ErrorCode::TypeMismatch},
+        {"ENTRIES two", ErrorCode::TypeMismatch}, {"ENTRIES 101", ErrorCode::Subscript},
+        {"ENTRIES -1", ErrorCode::Subscript},     {"ENTRIES 99999", ErrorCode::Overflow},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.line);
@@ -247,10 +240,10 @@ TEST(KeyFileReader, AMissingFileIsErrorFiftyThreeNamingIt)
 {
     testing::TempDir dir;
     KeyframeTables tables;
-    const FileError error
-        = ExpectFileError([&] { LoadKeyFile(tables, dir / "gone.key"); }, ErrorCode::FileNotFound);
+    const FileError error =
+        ExpectFileError([&] { LoadKeyFile(tables, dir / "gone.key"); }, ErrorCode::FileNotFound);
     EXPECT_EQ(error.File, dir / "gone.key");
 }
 
-} // namespace
-} // namespace zerka
+}  // namespace
+}  // namespace zerka

@@ -31,23 +31,23 @@ TEST(KeyFileWriter, BuildsTheExactBytesOfASmallFile)
     ASSERT_EQ(kTitle1.size(), 102u);
     ASSERT_EQ(kTitle2.size(), 102u);
     EXPECT_EQ(BuildKeyText(tables, "01/02/24 10:00:00"),
-        "# KEYFRAME in.key has been zerka by ZerKA 0.2 on 01/02/24 10:00:00\r\n"
-        "SECTION: HEADER\r\n"
-        "FLAGS 0x0000\r\n"
-        "NODES 1\r\n"
-        "\r\n"
-        "NODE 4\r\n"
-        "MESH NAME arm\r\n"
-        "ENTRIES 1\r\n"
-        "\r\n"
-            + kTitle1 + "\r\n" + kTitle2
-            + "\r\n"
-              // Widths 5, 9, 9, then 13 each; the second line starts under x.
-              "  12:      120   0x0000          1.5        -2.25            3          0.0"
-              "         90.0        -45.0\r\n"
-              "                                 0.1          0.2          0.3          0.4"
-              "          0.5          0.6\r\n"
-              "\r\n");
+              "# KEYFRAME in.key has been zerka by ZerKA 0.2 on 01/02/24 10:00:00\r\n"
+              "SECTION: HEADER\r\n"
+              "FLAGS 0x0000\r\n"
+              "NODES 1\r\n"
+              "\r\n"
+              "NODE 4\r\n"
+              "MESH NAME arm\r\n"
+              "ENTRIES 1\r\n"
+              "\r\n" +
+                  kTitle1 + "\r\n" + kTitle2 +
+                  "\r\n"
+                  // Widths 5, 9, 9, then 13 each; the second line starts under x.
+                  "  12:      120   0x0000          1.5        -2.25            3          0.0"
+                  "         90.0        -45.0\r\n"
+                  "                                 0.1          0.2          0.3          0.4"
+                  "          0.5          0.6\r\n"
+                  "\r\n");
 }
 
 TEST(KeyFileWriter, WritesOnlyTheMarkerAndHeaderWhenThereAreNoNodes)
@@ -63,15 +63,15 @@ TEST(KeyFileWriter, WritesOnlyTheMarkerAndHeaderWhenThereAreNoNodes)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.source);
         EXPECT_EQ(BuildKeyText(Read(row.source), "D"),
-            std::string("# KEYFRAME in.key has been zerka by ZerKA 0.2 on D\r\n")
-                + row.afterMarker);
+                  std::string("# KEYFRAME in.key has been zerka by ZerKA 0.2 on D\r\n") +
+                      row.afterMarker);
     }
 }
 
 TEST(KeyFileWriter, TextsAsLongAsTheirColumnGetOneSpaceAndReadBackUnchanged)
 {
-    KeyframeTables tables
-        = Read("# k\nNODES 1\nNODE 0\nENTRIES 1\n 0: 0 0x0 1 2 3 4 5 6\n 1 2 3 4 5 6\n");
+    KeyframeTables tables =
+        Read("# k\nNODES 1\nNODE 0\nENTRIES 1\n 0: 0 0x0 1 2 3 4 5 6\n 1 2 3 4 5 6\n");
     KeyEntry &entry = tables.KeyNodes(1).Entries(1);
     entry.Num = "1234:";
     entry.Frame = "123456789";
@@ -83,7 +83,7 @@ TEST(KeyFileWriter, TextsAsLongAsTheirColumnGetOneSpaceAndReadBackUnchanged)
     const std::string text = BuildKeyText(tables, "D");
     EXPECT_NE(text.find("\r\n 1234: 123456789 0x00000003 -123.45678901 123.456789012 "
                         "-1234567.12345678"),
-        std::string::npos);
+              std::string::npos);
     EXPECT_NE(text.find("\r\n" + std::string(23, ' ') + " -0.00000100000"), std::string::npos);
 
     const KeyframeTables reread = Read(text);
@@ -98,8 +98,8 @@ TEST(KeyFileWriter, ReadBuildReadKeepsEveryFieldAndRebuildsTheSameBytes)
 {
     const std::string source = testing::Crlf(testing::KeyText(
         {{"pelvis",
-             {{0, "0.0", "-1.5", "2", "0.5", "0", "0"}, {24, "12", "-1.5", "2", "0", "0", "0"}}},
-            {"l thigh", {{12, "-0.25", "1.0e-005", "-3", "0.1", "-0.2", "0"}}}},
+          {{0, "0.0", "-1.5", "2", "0.5", "0", "0"}, {24, "12", "-1.5", "2", "0", "0", "0"}}},
+         {"l thigh", {{12, "-0.25", "1.0e-005", "-3", "0.1", "-0.2", "0"}}}},
         "0x0003"));
     const KeyframeTables first = Read(source, "walk.key");
     const std::string built = BuildKeyText(first, "D");
@@ -122,8 +122,8 @@ TEST(KeyFileWriter, ReadBuildReadKeepsEveryFieldAndRebuildsTheSameBytes)
     }
     EXPECT_EQ(BuildKeyText(second, "D"), built);
     EXPECT_EQ(built.substr(built.size() - 4), "\r\n\r\n");
-    EXPECT_EQ(
-        std::count(built.begin(), built.end(), '\n'), std::count(built.begin(), built.end(), '\r'));
+    EXPECT_EQ(std::count(built.begin(), built.end(), '\n'),
+              std::count(built.begin(), built.end(), '\r'));
 }
 
 TEST(KeyFileWriter, SourceDateEpochFixesTheMarkerDate)
@@ -131,11 +131,12 @@ TEST(KeyFileWriter, SourceDateEpochFixesTheMarkerDate)
     ::setenv("SOURCE_DATE_EPOCH", "86400", 1);
     ::setenv("LC_ALL", "C", 1);
     EXPECT_EQ(MarkerDateText(), "01/02/70 00:00:00");
-    EXPECT_EQ(BuildKeyText(Read("NODES 0\n\n")),
+    EXPECT_EQ(
+        BuildKeyText(Read("NODES 0\n\n")),
         "# KEYFRAME in.key has been zerka by ZerKA 0.2 on 01/02/70 00:00:00\r\nNODES 0\r\n\r\n");
     ::unsetenv("SOURCE_DATE_EPOCH");
     ::unsetenv("LC_ALL");
 }
 
-} // namespace
-} // namespace zerka
+}  // namespace
+}  // namespace zerka

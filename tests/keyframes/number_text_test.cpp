@@ -16,9 +16,8 @@ using testing::ExpectFileError;
 TEST(NumberText, ParsesPlainSignedAndExponentForms)
 {
     const std::pair<const char *, double> rows[] = {
-        {"0", 0.0},       {"  12.5 ", 12.5}, {"+3", 3.0},        {"-0.25", -0.25},
-        {"1.0e-005", 1e-5}, {"2E3", 2000.0}, {"\t-1.5e+2\t", -150.0}, {".5", 0.5},
-        {"7.", 7.0},      {"1e-400", 0.0},
+        {"0", 0.0},      {"  12.5 ", 12.5},       {"+3", 3.0}, {"-0.25", -0.25}, {"1.0e-005", 1e-5},
+        {"2E3", 2000.0}, {"\t-1.5e+2\t", -150.0}, {".5", 0.5}, {"7.", 7.0},      {"1e-400", 0.0},
     };
     for (const auto &[text, expected] : rows) {
         SCOPED_TRACE(text);
@@ -28,8 +27,8 @@ TEST(NumberText, ParsesPlainSignedAndExponentForms)
 
 TEST(NumberText, RejectsLocaleAndSpecialForms)
 {
-    for (const char *text : {"", "   ", "1,5", "0x10", "inf", "nan", "-inf", "1 000", "1.2.3",
-                             "e5", "1e", "1e+", "--1", "+-1", "abc", "1_000", ".", "-"}) {
+    for (const char *text : {"", "   ", "1,5", "0x10", "inf", "nan", "-inf", "1 000", "1.2.3", "e5",
+                             "1e", "1e+", "--1", "+-1", "abc", "1_000", ".", "-"}) {
         SCOPED_TRACE(text);
         ExpectFileError([&] { ParseDoubleText(text); }, ErrorCode::TypeMismatch);
     }
@@ -40,8 +39,8 @@ TEST(NumberText, RejectsLocaleAndSpecialForms)
 TEST(NumberText, IntegersRoundHalfToEvenWithin16Bits)
 {
     const std::pair<const char *, int> rows[] = {
-        {" 12 ", 12}, {"2.5", 2}, {"3.5", 4}, {"-2.5", -2}, {"-0.4", 0},
-        {"32767", 32767}, {"-32768", -32768}, {"1e2", 100},
+        {" 12 ", 12}, {"2.5", 2},       {"3.5", 4},         {"-2.5", -2},
+        {"-0.4", 0},  {"32767", 32767}, {"-32768", -32768}, {"1e2", 100},
     };
     for (const auto &[text, expected] : rows) {
         SCOPED_TRACE(text);
@@ -81,11 +80,31 @@ std::string PrintfEightDecimals(double value)
 TEST(NumberText, FormatsEveryValueAsPrintfDoes)
 {
     const double rows[] = {
-        0.0,          -0.0,         1e-9,          -1e-9,        0.000000005,
-        0.000000015,  0.000000025,  -0.000000025,  0.125,        2.5e-8,
-        1.000000005,  0.45833333,   0.458333335,   12345678.5,   89999999.99999999,
-        90000000.0,   -90000000.0,  1e15,          123456789012.345678, 4.9e-324,
-        0.1 + 0.2,    -1.0 / 3.0,   2.0 / 3.0,     1e22,         -1e300,
+        0.0,
+        -0.0,
+        1e-9,
+        -1e-9,
+        0.000000005,
+        0.000000015,
+        0.000000025,
+        -0.000000025,
+        0.125,
+        2.5e-8,
+        1.000000005,
+        0.45833333,
+        0.458333335,
+        12345678.5,
+        89999999.99999999,
+        90000000.0,
+        -90000000.0,
+        1e15,
+        123456789012.345678,
+        4.9e-324,
+        0.1 + 0.2,
+        -1.0 / 3.0,
+        2.0 / 3.0,
+        1e22,
+        -1e300,
     };
     for (const double value : rows) {
         SCOPED_TRACE(PrintfEightDecimals(value));
@@ -113,10 +132,18 @@ TEST(NumberText, FormatsEveryValueAsPrintfDoes)
 
 TEST(NumberText, ParsesEveryDecimalAsStrtodDoes)
 {
-    const char *rows[] = {"0.1", "-0.000000", "9007199254740993", "9007199254740992.5",
-                          "1234567890123456789", "12345678901234567890", "0.30000000000000004",
-                          "0.0000000000000000000001", "0.00000000000000000000001",
-                          "179769313486231570000000000000000000000", "4.9e-324", "-.5"};
+    const char *rows[] = {"0.1",
+                          "-0.000000",
+                          "9007199254740993",
+                          "9007199254740992.5",
+                          "1234567890123456789",
+                          "12345678901234567890",
+                          "0.30000000000000004",
+                          "0.0000000000000000000001",
+                          "0.00000000000000000000001",
+                          "179769313486231570000000000000000000000",
+                          "4.9e-324",
+                          "-.5"};
     for (const char *text : rows) {
         SCOPED_TRACE(text);
         EXPECT_EQ(ParseDoubleText(text), std::strtod(text, nullptr));

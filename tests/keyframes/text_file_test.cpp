@@ -37,10 +37,10 @@ TEST(TextFile, WriteReplacesTheWholeTargetAndLeavesNoTemporaryFile)
 
 TEST(TextFile, AFailedWriteLeavesTheTargetAsItWasAndNoTemporaryFile)
 {
-    const bool root = ::geteuid() == 0; // permission bits do not stop root
+    const bool root = ::geteuid() == 0;  // permission bits do not stop root
     const struct {
         const char *name;
-        std::string target; // inside "box"
+        std::string target;  // inside "box"
         bool needsNonRoot;
         ErrorCode code;
     } rows[] = {
@@ -89,12 +89,12 @@ TEST(TextFile, ReadErrorsSayWhyAndNameTheFile)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         if (row.code == ErrorCode::PermissionDenied && ::geteuid() == 0)
-            continue; // permission bits do not stop root
+            continue;  // permission bits do not stop root
         const FileError error = ExpectFileError([&] { ReadTextFile(dir / row.name); }, row.code);
         EXPECT_EQ(error.File, dir / row.name);
         EXPECT_EQ(error.Line, 0);
     }
 }
 
-} // namespace
-} // namespace zerka
+}  // namespace
+}  // namespace zerka

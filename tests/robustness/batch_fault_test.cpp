@@ -36,8 +36,7 @@ using testing::WriteFile;
 class MeddlingView : public BatchView {
 public:
     MeddlingView(std::string directory, std::function<void(int)> beforeTurn)
-        : directory_(std::move(directory))
-        , beforeTurn_(std::move(beforeTurn))
+        : directory_(std::move(directory)), beforeTurn_(std::move(beforeTurn))
     {
     }
 
@@ -112,18 +111,15 @@ struct ImmutableUndo {
 
 struct Fault {
     const char *what;
-    bool needsPermissions; // bites only when not running as root
-    std::function<void(const TempDir &)> setUp; // before the batch
-    std::function<void(const TempDir &)> atTurnOfB; // just before b.key's turn
+    bool needsPermissions;  // bites only when not running as root
+    std::function<void(const TempDir &)> setUp;  // before the batch
+    std::function<void(const TempDir &)> atTurnOfB;  // just before b.key's turn
     std::vector<std::string> failing;
     std::string reason;
-    std::vector<std::string> changedSources; // files the fault itself changes
+    std::vector<std::string> changedSources;  // files the fault itself changes
 };
 
-void PrintTo(const Fault &fault, std::ostream *out)
-{
-    *out << fault.what;
-}
+void PrintTo(const Fault &fault, std::ostream *out) { *out << fault.what; }
 
 class BatchFault : public ::testing::TestWithParam<Fault> { };
 
@@ -135,10 +131,10 @@ TEST_P(BatchFault, LeavesSourcesAndEarlierOutputsAndReportsTheFile)
 
     TempDir dir;
     KeyframeTables tables;
-    WriteFile(
-        dir / "old.3do", testing::ModelText({{"hips", "0", "0", "0"}, {"arm", "0", "1", "0"}}));
-    WriteFile(
-        dir / "new.3do", testing::ModelText({{"hips", "0", "0", "1"}, {"arm", "0", "2", "0"}}));
+    WriteFile(dir / "old.3do",
+              testing::ModelText({{"hips", "0", "0", "0"}, {"arm", "0", "1", "0"}}));
+    WriteFile(dir / "new.3do",
+              testing::ModelText({{"hips", "0", "0", "1"}, {"arm", "0", "2", "0"}}));
     LoadHierarchy(tables, dir / "old.3do", true);
     LoadHierarchy(tables, dir / "new.3do", false);
     const testing::NodeSpec node{
@@ -164,12 +160,12 @@ TEST_P(BatchFault, LeavesSourcesAndEarlierOutputsAndReportsTheFile)
     // given back first, where a fault took it, so the bytes can be compared.
     for (const auto &item : fs::recursive_directory_iterator(dir.Path()))
         if (!item.is_symlink())
-            fs::permissions(
-                item.path(), fs::perms::owner_read | fs::perms::owner_exec, fs::perm_options::add);
+            fs::permissions(item.path(), fs::perms::owner_read | fs::perms::owner_exec,
+                            fs::perm_options::add);
     Snapshot after = TakeSnapshot(dir.Path(), true);
     for (const auto &[path, bytes] : before) {
-        if (std::find(fault.changedSources.begin(), fault.changedSources.end(), path)
-            != fault.changedSources.end())
+        if (std::find(fault.changedSources.begin(), fault.changedSources.end(), path) !=
+            fault.changedSources.end())
             continue;
         ASSERT_TRUE(after.count(path)) << path << " is gone";
         EXPECT_EQ(after[path], bytes) << path << " changed";
@@ -182,15 +178,15 @@ TEST_P(BatchFault, LeavesSourcesAndEarlierOutputsAndReportsTheFile)
         EXPECT_NE(failure.Message.find(fault.reason), std::string::npos) << failure.Message;
         EXPECT_NE(failure.Message.find(failure.FileName), std::string::npos) << failure.Message;
         EXPECT_NE(view.Messages.back().find(failure.FileName + ": " + failure.Message),
-            std::string::npos);
+                  std::string::npos);
     }
     EXPECT_EQ(failed, fault.failing);
     EXPECT_EQ(result.Converted, 3 - static_cast<int>(fault.failing.size()));
     for (const char *name : {"a.key", "b.key", "c.key"}) {
         const std::string output = "New/" + std::string(name);
-        if (std::find(failed.begin(), failed.end(), name) != failed.end()
-            || std::find(fault.changedSources.begin(), fault.changedSources.end(), output)
-                != fault.changedSources.end())
+        if (std::find(failed.begin(), failed.end(), name) != failed.end() ||
+            std::find(fault.changedSources.begin(), fault.changedSources.end(), output) !=
+                fault.changedSources.end())
             continue;
         KeyframeTables check;
         LoadKeyFile(check, dir / output);
@@ -209,59 +205,97 @@ void MakeFolderReadOnly(const std::string &path)
         throw NotPossibleHere{"the file system cannot make a folder immutable"};
 }
 
-INSTANTIATE_TEST_SUITE_P(Robustness, BatchFault,
+INSTANTIATE_TEST_SUITE_P(
+    Robustness, BatchFault,
     ::testing::Values(
-        Fault{"a file named New stands where the folder goes", false,
-            [](const TempDir &d) { WriteFile(d / "New", "not a folder"); }, [](const TempDir &) {},
-            {"a.key", "b.key", "c.key"}, "Not a directory", {}},
-        Fault{"the New folder is read-only", false,
-            [](const TempDir &d) { MakeFolderReadOnly(d / "New"); }, [](const TempDir &) {},
-            {"a.key", "b.key", "c.key"}, "cannot write", {}},
-        Fault{"a listed file is deleted before its turn", false, [](const TempDir &) {},
-            [](const TempDir &d) { fs::remove(d / "b.key"); }, {"b.key"}, "No such file",
-            {"b.key"}},
-        Fault{"a listed file is replaced by a folder before its turn", false,
-            [](const TempDir &) {},
-            [](const TempDir &d) {
-                fs::remove(d / "b.key");
-                fs::create_directory(d / "b.key");
-            },
-            {"b.key"}, "is a folder", {"b.key"}},
-        Fault{"a listed file is cut short before its turn", false, [](const TempDir &) {},
-            [](const TempDir &d) { fs::resize_file(d / "b.key", 60); }, {"b.key"}, "no NODES line",
-            {"b.key"}},
-        Fault{"a listed file becomes a link to itself before its turn", false,
-            [](const TempDir &) {},
-            [](const TempDir &d) {
-                fs::remove(d / "b.key");
-                fs::create_symlink("b.key", d / "b.key");
-            },
-            {"b.key"}, "Too many levels of symbolic links", {"b.key"}},
-        Fault{"a listed file is made unreadable before its turn", true, [](const TempDir &) {},
-            [](const TempDir &d) { fs::permissions(d / "b.key", fs::perms::none); }, {"b.key"},
-            "Permission denied", {}},
-        Fault{"an earlier output stands and the new conversion fails", false,
-            [](const TempDir &d) {
-                fs::create_directory(d / "New");
-                WriteFile(d / "New/b.key", "an earlier output\r\n");
-                WriteFile(d / "b.key",
-                    "# k\r\nNODES 1\r\nNODE 0\r\nENTRIES 1\r\n 0: 0 0x0 one 2 3 0 0 0\r\n"
-                    " 0 0 0 0 0 0\r\n");
-            },
-            [](const TempDir &) {}, {"b.key"}, "'one' is not a number", {}},
-        Fault{"a folder stands where the output goes", false,
-            [](const TempDir &d) {
-                fs::create_directories(d / "New/b.key");
-                WriteFile(d / "New/b.key/kept.txt", "kept");
-            },
-            [](const TempDir &) {}, {"b.key"}, "cannot replace", {}},
-        Fault{"the New folder is removed and a file put in its place mid-batch", false,
-            [](const TempDir &) {},
-            [](const TempDir &d) {
-                fs::remove_all(d / "New");
-                WriteFile(d / "New", "squatter");
-            },
-            {"b.key", "c.key"}, "Not a directory", {"New/a.key"}}),
+        Fault{"a file named New stands where the folder goes",
+              false,
+              [](const TempDir &d) { WriteFile(d / "New", "not a folder"); },
+              [](const TempDir &) {},
+              {"a.key", "b.key", "c.key"},
+              "Not a directory",
+              {}},
+        Fault{"the New folder is read-only",
+              false,
+              [](const TempDir &d) { MakeFolderReadOnly(d / "New"); },
+              [](const TempDir &) {},
+              {"a.key", "b.key", "c.key"},
+              "cannot write",
+              {}},
+        Fault{"a listed file is deleted before its turn",
+              false,
+              [](const TempDir &) {},
+              [](const TempDir &d) { fs::remove(d / "b.key"); },
+              {"b.key"},
+              "No such file",
+              {"b.key"}},
+        Fault{"a listed file is replaced by a folder before its turn",
+              false,
+              [](const TempDir &) {},
+              [](const TempDir &d) {
+                  fs::remove(d / "b.key");
+                  fs::create_directory(d / "b.key");
+              },
+              {"b.key"},
+              "is a folder",
+              {"b.key"}},
+        Fault{"a listed file is cut short before its turn",
+              false,
+              [](const TempDir &) {},
+              [](const TempDir &d) { fs::resize_file(d / "b.key", 60); },
+              {"b.key"},
+              "no NODES line",
+              {"b.key"}},
+        Fault{"a listed file becomes a link to itself before its turn",
+              false,
+              [](const TempDir &) {},
+              [](const TempDir &d) {
+                  fs::remove(d / "b.key");
+                  fs::create_symlink("b.key", d / "b.key");
+              },
+              {"b.key"},
+              "Too many levels of symbolic links",
+              {"b.key"}},
+        Fault{"a listed file is made unreadable before its turn",
+              true,
+              [](const TempDir &) {},
+              [](const TempDir &d) { fs::permissions(d / "b.key", fs::perms::none); },
+              {"b.key"},
+              "Permission denied",
+              {}},
+        Fault{"an earlier output stands and the new conversion fails",
+              false,
+              [](const TempDir &d) {
+                  fs::create_directory(d / "New");
+                  WriteFile(d / "New/b.key", "an earlier output\r\n");
+                  WriteFile(d / "b.key",
+                            "# k\r\nNODES 1\r\nNODE 0\r\nENTRIES 1\r\n 0: 0 0x0 one 2 3 0 0 0\r\n"
+                            " 0 0 0 0 0 0\r\n");
+              },
+              [](const TempDir &) {},
+              {"b.key"},
+              "'one' is not a number",
+              {}},
+        Fault{"a folder stands where the output goes",
+              false,
+              [](const TempDir &d) {
+                  fs::create_directories(d / "New/b.key");
+                  WriteFile(d / "New/b.key/kept.txt", "kept");
+              },
+              [](const TempDir &) {},
+              {"b.key"},
+              "cannot replace",
+              {}},
+        Fault{"the New folder is removed and a file put in its place mid-batch",
+              false,
+              [](const TempDir &) {},
+              [](const TempDir &d) {
+                  fs::remove_all(d / "New");
+                  WriteFile(d / "New", "squatter");
+              },
+              {"b.key", "c.key"},
+              "Not a directory",
+              {"New/a.key"}}),
     [](const ::testing::TestParamInfo<Fault> &param) {
         std::string name;
         for (const char c : std::string(param.param.what))
@@ -269,5 +303,5 @@ INSTANTIATE_TEST_SUITE_P(Robustness, BatchFault,
         return name;
     });
 
-} // namespace
-} // namespace zerka
+}  // namespace
+}  // namespace zerka

@@ -35,8 +35,8 @@ TEST(FuzzFindings, NodeLinesInTheHeaderAreRefusedInsteadOfWrittenTwice)
     for (const char *input : inputs) {
         SCOPED_TRACE(input);
         KeyframeTables tables;
-        const FileError error
-            = ExpectFileError([&] { LoadKeyText(tables, input, "f.key"); }, ErrorCode::Subscript);
+        const FileError error =
+            ExpectFileError([&] { LoadKeyText(tables, input, "f.key"); }, ErrorCode::Subscript);
         EXPECT_EQ(error.Line, 2);
     }
 }
@@ -46,12 +46,12 @@ TEST(FuzzFindings, AnOverflowingDeltaFailsTheFileAndLeavesTheEntryAsRead)
     // The delta (1.7e308 - -1.7e308) / 1 was written as "-inf", which no reader takes.
     KeyframeTables tables;
     LoadKeyText(tables,
-        "h\nNODES 1\nNODE 0\nENTRIES 2\n 0: 0 0 1.7e308 0 0 0 0 0\n 1 0 0 0 0 0\n"
-        " 1: 1 0 -1.7e308 0 0 0 0 0\n 1 0 0 0 0 0\n",
-        "f.key");
+                "h\nNODES 1\nNODE 0\nENTRIES 2\n 0: 0 0 1.7e308 0 0 0 0 0\n 1 0 0 0 0 0\n"
+                " 1: 1 0 -1.7e308 0 0 0 0 0\n 1 0 0 0 0 0\n",
+                "f.key");
     SetEqualHierarchies(tables, 1);
-    const FileError error
-        = ExpectFileError([&] { ConvertTables(tables, "f.key"); }, ErrorCode::Overflow);
+    const FileError error =
+        ExpectFileError([&] { ConvertTables(tables, "f.key"); }, ErrorCode::Overflow);
     EXPECT_STREQ(error.what(), "f.key, line 5: DX a computed value is out of range");
     EXPECT_EQ(tables.KeyNodes(1).Entries(1).X, "1.7e308");
     EXPECT_EQ(tables.KeyNodes(1).Entries(1).DX, "1");
@@ -61,9 +61,9 @@ TEST(FuzzFindings, ConvertedExtremeButFiniteValuesReadBack)
 {
     KeyframeTables tables;
     LoadKeyText(tables,
-        "h\nNODES 1\nNODE 0\nENTRIES 2\n 0: 0 0 1.7e308 -0.0 4.9e-324 0 0 0\n 1 1 1 0 0 0\n"
-        " 1: 32767 0 1e308 -0.000000004 0 0 0 0\n 1 1 1 0 0 0\n",
-        "f.key");
+                "h\nNODES 1\nNODE 0\nENTRIES 2\n 0: 0 0 1.7e308 -0.0 4.9e-324 0 0 0\n 1 1 1 0 0 0\n"
+                " 1: 32767 0 1e308 -0.000000004 0 0 0 0\n 1 1 1 0 0 0\n",
+                "f.key");
     SetEqualHierarchies(tables, 1);
     ConvertTables(tables, "f.key");
     KeyframeTables again;
@@ -75,5 +75,5 @@ TEST(FuzzFindings, ConvertedExtremeButFiniteValuesReadBack)
     EXPECT_EQ(again.KeyNodes(1).Entries(2).Y, "-0.00000000");
 }
 
-} // namespace
-} // namespace zerka
+}  // namespace
+}  // namespace zerka

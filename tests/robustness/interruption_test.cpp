@@ -62,7 +62,7 @@ int CheckOutputs(const fs::path &folder)
 {
     if (!fs::exists(folder))
         return 0;
-    static KeyframeTables tables; // made once: the tables are large, and each load resets them
+    static KeyframeTables tables;  // made once: the tables are large, and each load resets them
     int complete = 0;
     for (const auto &item : fs::directory_iterator(folder)) {
         const std::string name = item.path().filename().string();
@@ -107,8 +107,8 @@ TEST(Interruption, AKilledBatchLeavesOnlyCompleteOutputs)
     const std::string source = testing::Crlf(testing::KeyText(nodes));
     for (int i = 0; i < kFiles; ++i)
         testing::WriteFile((keys / ("anim" + std::to_string(1000 + i) + ".key")).string(), source);
-    const std::vector<std::string> args
-        = {ZERKA_CLI_PATH, dir / "old.3do", dir / "new.3do", keys.string()};
+    const std::vector<std::string> args = {ZERKA_CLI_PATH, dir / "old.3do", dir / "new.3do",
+                                           keys.string()};
 
     // Two whole runs first, to know how long a batch takes here; the shorter counts, as
     // other tests running alongside may slow one down.
@@ -156,11 +156,12 @@ TEST(Interruption, LeftoverTemporaryNamesAreNotListed)
     testing::TempDir dir;
     const std::string prefix = kTempPrefix;
     const std::string suffix = kTempSuffix;
-    for (const std::string &name : std::vector<std::string>{"walk.key",
-             prefix + "walk.key.1f2e.0" + suffix, prefix + "walk.key", "walk.key" + suffix})
+    for (const std::string &name :
+         std::vector<std::string>{"walk.key", prefix + "walk.key.1f2e.0" + suffix,
+                                  prefix + "walk.key", "walk.key" + suffix})
         testing::WriteFile(dir / name, "partial");
     EXPECT_EQ(ListKeyFiles(dir.Path().string()), std::vector<std::string>{"walk.key"});
 }
 
-} // namespace
-} // namespace zerka
+}  // namespace
+}  // namespace zerka

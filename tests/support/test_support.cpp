@@ -60,31 +60,31 @@ std::string ModelText(const std::vector<ModelNode> &nodes)
     std::string text = "# MODEL fixture.3do\nSECTION: GEOMETRY\nVERTICES 3\n"
                        "  0:  0.0 0.0 0.0\n  1:  1.0 0.0 0.0\n  2:  0.0 1.0 0.0\n"
                        "FACES 1\n  0:  0 1 2  0x0001\n\nSECTION: HIERARCHY\n"
-                       "HIERARCHY NODES "
-        + std::to_string(nodes.size()) + "\n";
+                       "HIERARCHY NODES " +
+                       std::to_string(nodes.size()) + "\n";
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         const ModelNode &node = nodes[i];
-        text += "  " + std::to_string(i) + ":  0x0001 0x00010 0 -1 -1 -1 0 " + node.X + " " + node.Y
-            + " " + node.Z + " 0 0 0 0 0 0 " + node.Name + "\n";
+        text += "  " + std::to_string(i) + ":  0x0001 0x00010 0 -1 -1 -1 0 " + node.X + " " +
+                node.Y + " " + node.Z + " 0 0 0 0 0 0 " + node.Name + "\n";
     }
     return text;
 }
 
 std::string KeyText(const std::vector<NodeSpec> &nodes, const std::string &flags)
 {
-    std::string text = "# KEYFRAME fixture.key\nSECTION: HEADER\nFLAGS " + flags
-        + "\nTYPE 0xFFFF\nFRAMES 100\nFPS 24.000\n\nSECTION: KEYFRAME NODES\n"
-          "NODES "
-        + std::to_string(nodes.size()) + "\n\n";
+    std::string text = "# KEYFRAME fixture.key\nSECTION: HEADER\nFLAGS " + flags +
+                       "\nTYPE 0xFFFF\nFRAMES 100\nFPS 24.000\n\nSECTION: KEYFRAME NODES\n"
+                       "NODES " +
+                       std::to_string(nodes.size()) + "\n\n";
     for (std::size_t n = 0; n < nodes.size(); ++n) {
         const NodeSpec &node = nodes[n];
-        text += "NODE " + std::to_string(n) + "\nMESH NAME " + node.Mesh + "\nENTRIES "
-            + std::to_string(node.Entries.size()) + "\n\n";
+        text += "NODE " + std::to_string(n) + "\nMESH NAME " + node.Mesh + "\nENTRIES " +
+                std::to_string(node.Entries.size()) + "\n\n";
         for (std::size_t b = 0; b < node.Entries.size(); ++b) {
             const EntrySpec &e = node.Entries[b];
-            text += "  " + std::to_string(b) + ":  " + std::to_string(e.Frame) + "  0x0000  " + e.X
-                + "  " + e.Y + "  " + e.Z + "  0.5  0.25  -0.125\n" + "      " + e.DX + "  " + e.DY
-                + "  " + e.DZ + "  0.0  0.0  0.0\n";
+            text += "  " + std::to_string(b) + ":  " + std::to_string(e.Frame) + "  0x0000  " +
+                    e.X + "  " + e.Y + "  " + e.Z + "  0.5  0.25  -0.125\n" + "      " + e.DX +
+                    "  " + e.DY + "  " + e.DZ + "  0.0  0.0  0.0\n";
         }
         text += "\n";
     }

@@ -74,16 +74,16 @@ private slots:
     void saveWritesTheCellAndMovesDownButNotPastTheLastRow()
     {
         frmEdit *editor = editCell(1, 1, "old");
-        typeAndSave(editor, "new"); // typing replaces the selected text
+        typeAndSave(editor, "new");  // typing replaces the selected text
         QVERIFY(!editor->isVisible());
         QCOMPARE(table_->cells().text(1, 1), QString("new"));
         QCOMPARE(table_->row(), 2);
         QCOMPARE(table_->col(), 1);
 
-        QVERIFY(pressKeyInTable() == editor); // one editor per window, reused
+        QVERIFY(pressKeyInTable() == editor);  // one editor per window, reused
         QCOMPARE(box(editor, "Text2")->text(), QString());
         QTest::keyClicks(box(editor, "Text2"), "last");
-        QTest::keyClick(box(editor, "Text2"), Qt::Key_Return); // Save is the default button
+        QTest::keyClick(box(editor, "Text2"), Qt::Key_Return);  // Save is the default button
         QCOMPARE(table_->cells().text(2, 1), QString("last"));
         QCOMPARE(table_->row(), 2);
     }
@@ -123,7 +123,7 @@ private slots:
         files->setCurrentRow(0);
         w_->control<QPushButton>("cmdListMesh")->click();
 
-        frmEdit *editor = editCell(2, 6, table_->cells().text(2, 6)); // entry 1's Z
+        frmEdit *editor = editCell(2, 6, table_->cells().text(2, 6));  // entry 1's Z
         QCOMPARE(box(editor, "Text1")->text(), QString("0.500000"));
         typeAndSave(editor, "99.000000");
         QCOMPARE(table_->cells().text(2, 6), QString("99.000000"));

@@ -116,10 +116,10 @@ private slots:
         QVERIFY(w.control<QPushButton>("cmdListMesh")->isHidden());
         QVERIFY(w.control<QPlainTextEdit>("Text1")->isHidden());
         QVERIFY(!w.control<FlexGrid>("fgNodes")->isHidden());
-        QCOMPARE(
-            w.control<QPlainTextEdit>("lblOld")->toPlainText(), QString("Old Hierarchy File:\n"));
-        QCOMPARE(
-            w.control<QPlainTextEdit>("lbl3do")->toPlainText(), QString("New Hierarchy File:\n"));
+        QCOMPARE(w.control<QPlainTextEdit>("lblOld")->toPlainText(),
+                 QString("Old Hierarchy File:\n"));
+        QCOMPARE(w.control<QPlainTextEdit>("lbl3do")->toPlainText(),
+                 QString("New Hierarchy File:\n"));
         QCOMPARE(w.control<QGroupBox>("Frame3")->title(), QString("Step 3: Convert!"));
         QCOMPARE(w.control<QProgressBar>("pb1")->maximum(), 100);
         // The folder lists start where the program was started.
@@ -131,8 +131,8 @@ private slots:
     {
         WindowUnderTest w;
         auto *drives = w.control<DriveList>("Drive1");
-        QCOMPARE(
-            drives->drive(), VolumeRootOf(QCoreApplication::applicationDirPath(), MountedRoots()));
+        QCOMPARE(drives->drive(),
+                 VolumeRootOf(QCoreApplication::applicationDirPath(), MountedRoots()));
         const int other = drives->currentIndex() == 0 ? drives->count() - 1 : 0;
         if (other == drives->currentIndex())
             QSKIP("this machine has one volume only");
@@ -145,7 +145,7 @@ private slots:
     {
         WindowUnderTest w;
         w.Window.show();
-        w.Window.activateWindow(); // an X server without a window manager activates nothing
+        w.Window.activateWindow();  // an X server without a window manager activates nothing
         QVERIFY(QTest::qWaitForWindowActive(&w.Window));
         const auto tabRound = [&w] {
             w.control<QWidget>("Drive1")->setFocus();
@@ -156,14 +156,12 @@ private slots:
             }
             return visited;
         };
-        QCOMPARE(tabRound(),
-            QStringList({"Dir1", "File1", "fgNodes", "cmdLoad3do", "cmdLoadOld", "lbl3do", "lblOld",
-                "Drive1"}));
+        QCOMPARE(tabRound(), QStringList({"Dir1", "File1", "fgNodes", "cmdLoad3do", "cmdLoadOld",
+                                          "lbl3do", "lblOld", "Drive1"}));
         // Any load hides the table for good, and it leaves the round.
         load(w, "cmdLoadOld", path("models/old/body.3do"));
-        QCOMPARE(tabRound(),
-            QStringList({"Dir1", "File1", "cmdLoad3do", "cmdLoadOld", "lbl3do", "lblOld", "Drive1",
-                "Dir1"}));
+        QCOMPARE(tabRound(), QStringList({"Dir1", "File1", "cmdLoad3do", "cmdLoadOld", "lbl3do",
+                                          "lblOld", "Drive1", "Dir1"}));
     }
 
     void threeStepsConvertEveryListedFile()
@@ -176,7 +174,7 @@ private slots:
         load(w, "cmdLoad3do", path("models/new.3do"));
         QVERIFY(w.control<QPushButton>("cmdAll")->isEnabled());
         QCOMPARE(w.control<QPlainTextEdit>("lbl3do")->toPlainText(),
-            QString("New Hierarchy File:\nnew.3do"));
+                 QString("New Hierarchy File:\nnew.3do"));
 
         const QByteArray source = ReadBytes(path("keys/a.key"));
         w.control<QPushButton>("cmdAll")->click();
@@ -240,8 +238,8 @@ private slots:
         w.Window.show();
         load(w, "cmdLoadOld", QString());
         QVERIFY(w.Boxes->Messages.isEmpty());
-        QCOMPARE(
-            w.control<QPlainTextEdit>("lblOld")->toPlainText(), QString("Old Hierarchy File:\n"));
+        QCOMPARE(w.control<QPlainTextEdit>("lblOld")->toPlainText(),
+                 QString("Old Hierarchy File:\n"));
         QVERIFY(w.control<FlexGrid>("fgNodes")->isVisible());
         QVERIFY(!QGuiApplication::overrideCursor());
     }
@@ -255,7 +253,7 @@ private slots:
         QVERIFY2(w.Boxes->Messages[0].contains("broken.3do"), qPrintable(w.Boxes->Messages[0]));
         QVERIFY(w.Boxes->Messages[0].contains("no hierarchy section"));
         QCOMPARE(w.control<QPlainTextEdit>("lblOld")->toPlainText(),
-            QString("Old Hierarchy File:\nbody.3do"));
+                 QString("Old Hierarchy File:\nbody.3do"));
         QCOMPARE(w.Tables.OldHierarchyCount, 1);
         QVERIFY(!QGuiApplication::overrideCursor());
     }
@@ -267,12 +265,12 @@ private slots:
         doubleClickFile(w, "bad.key");
         QCOMPARE(w.Boxes->Messages.size(), 1);
         QVERIFY2(w.Boxes->Messages[0].endsWith("/keys/bad.key, line 2: 'x' is not a number"),
-            qPrintable(w.Boxes->Messages[0]));
+                 qPrintable(w.Boxes->Messages[0]));
         QVERIFY(w.Window.isVisible());
         QVERIFY(!QGuiApplication::overrideCursor());
         QVERIFY(w.control<FileList>("File1")->isEnabled());
 
-        w.control<QPushButton>("cmdListMesh")->click(); // bad.key is still selected
+        w.control<QPushButton>("cmdListMesh")->click();  // bad.key is still selected
         QCOMPARE(w.Boxes->Messages.size(), 2);
         w.control<FileList>("File1")->clearSelection();
         w.control<QPushButton>("cmdListMesh")->click();
@@ -286,10 +284,10 @@ private slots:
         load(w, "cmdLoad3do", path("models/new.3do"));
         w.control<QPushButton>("cmdAll")->click();
         QCOMPARE(w.Boxes->Messages.size(), 2);
-        QVERIFY2(
-            w.Boxes->Messages[1].startsWith("Converted:  2\r\nNot Converted:  1\r\n\r\nbad.key: ")
-                && w.Boxes->Messages[1].endsWith("bad.key, line 2: 'x' is not a number"),
-            qPrintable(w.Boxes->Messages[1]));
+        QVERIFY2(w.Boxes->Messages[1].startsWith(
+                     "Converted:  2\r\nNot Converted:  1\r\n\r\nbad.key: ") &&
+                     w.Boxes->Messages[1].endsWith("bad.key, line 2: 'x' is not a number"),
+                 qPrintable(w.Boxes->Messages[1]));
         QVERIFY(!QFile::exists(path("keys/New/bad.key")));
         for (const char *list : {"Drive1", "Dir1", "File1"})
             QVERIFY2(w.control<QWidget>(list)->isEnabled(), list);

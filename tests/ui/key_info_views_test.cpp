@@ -36,16 +36,16 @@ private slots:
     {
         // The second entry's lines are parted by nothing special: its text is both lines.
         LoadKeyText(tables_,
-            "NODES 2\r\n\r\nNODE 3\r\nMESH NAME arm\r\nENTRIES 2\r\n"
-            "  0: 0 0x0 1 2 3 4 5 6\r\n 0.1 0.2 0.3 0 0 0\r\n"
-            "# moving on\r\n  1: 9 0x0 -1 -2 -3 4 5 6\r\n -0.1 0 0 0 0 0\r\n"
-            "NODE -1\r\nMESH NAME leg\r\nENTRIES 0\r\n",
-            "dump.key");
+                    "NODES 2\r\n\r\nNODE 3\r\nMESH NAME arm\r\nENTRIES 2\r\n"
+                    "  0: 0 0x0 1 2 3 4 5 6\r\n 0.1 0.2 0.3 0 0 0\r\n"
+                    "# moving on\r\n  1: 9 0x0 -1 -2 -3 4 5 6\r\n -0.1 0 0 0 0 0\r\n"
+                    "NODE -1\r\nMESH NAME leg\r\nENTRIES 0\r\n",
+                    "dump.key");
         QCOMPARE(KeyInfoDumpText(tables_),
-            std::string("Node: 3\r\nMesh name: arm\r\nEntries: 2\r\n"
-                        "  0: 0 0x0 1 2 3 4 5 6 0.1 0.2 0.3 0 0 0\r\n"
-                        "  1: 9 0x0 -1 -2 -3 4 5 6 -0.1 0 0 0 0 0\r\n\r\n\r\n"
-                        "Node: -1\r\nMesh name: leg\r\nEntries: 0\r\n\r\n\r\n"));
+                 std::string("Node: 3\r\nMesh name: arm\r\nEntries: 2\r\n"
+                             "  0: 0 0x0 1 2 3 4 5 6 0.1 0.2 0.3 0 0 0\r\n"
+                             "  1: 9 0x0 -1 -2 -3 4 5 6 -0.1 0 0 0 0 0\r\n\r\n\r\n"
+                             "Node: -1\r\nMesh name: leg\r\nEntries: 0\r\n\r\n\r\n"));
         ShowKeyInfo(tables_, text_, table_);
         QVERIFY(text_.toPlainText().startsWith("Node: 3\nMesh name: arm\n"));
     }
@@ -55,19 +55,15 @@ private slots:
         show(KeyFileText({2, 1}));
         QCOMPARE(table_.rows(), 10);
         QCOMPARE(table_.cols(), 10);
-        QCOMPARE(rowTexts(0),
-            QStringList({"", "Num", "Frame", "Flags", "Node X", "Node Y", "Node Z", "Node Pitch",
-                "Node Yaw", "Node Roll"}));
-        QCOMPARE(rowTexts(1),
-            QStringList({"", "", "", "", "Dest. X", "Dest. Y", "Dest. Z", "Dest. Pitch",
-                "Dest. Yaw", "Dest. Roll"}));
-        QCOMPARE(rowTexts(2),
-            QStringList({"Node  1", "0:", "0", "0x0000", "1.000000", "1.000000", "0.500000",
-                "0.000000", "0.000000", "0.000000"}));
-        QCOMPARE(rowTexts(3),
-            QStringList({"mesh1", "", "", "", "0.100000", "0.200000", "0.000000", "0.000000",
-                "0.000000", "0.000000"}));
-        QCOMPARE(rowTexts(4)[0], QString()); // only a node's first entry is labelled
+        QCOMPARE(rowTexts(0), QStringList({"", "Num", "Frame", "Flags", "Node X", "Node Y",
+                                           "Node Z", "Node Pitch", "Node Yaw", "Node Roll"}));
+        QCOMPARE(rowTexts(1), QStringList({"", "", "", "", "Dest. X", "Dest. Y", "Dest. Z",
+                                           "Dest. Pitch", "Dest. Yaw", "Dest. Roll"}));
+        QCOMPARE(rowTexts(2), QStringList({"Node  1", "0:", "0", "0x0000", "1.000000", "1.000000",
+                                           "0.500000", "0.000000", "0.000000", "0.000000"}));
+        QCOMPARE(rowTexts(3), QStringList({"mesh1", "", "", "", "0.100000", "0.200000", "0.000000",
+                                           "0.000000", "0.000000", "0.000000"}));
+        QCOMPARE(rowTexts(4)[0], QString());  // only a node's first entry is labelled
         QCOMPARE(rowTexts(4)[2], QString("10"));
         QCOMPARE(rowTexts(7)[0], QString("Node  2"));
         QCOMPARE(rowTexts(8)[0], QString("mesh2"));
@@ -78,7 +74,7 @@ private slots:
             for (int col = 0; col < 10; ++col) {
                 const bool red = table_.cells().backColor(row, col) == darkRed;
                 QVERIFY2(red == (band && col > 0),
-                    qPrintable(QString("row %1 col %2").arg(row).arg(col)));
+                         qPrintable(QString("row %1 col %2").arg(row).arg(col)));
             }
         }
         QCOMPARE(table_.columnWidth(0), 73);

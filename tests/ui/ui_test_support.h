@@ -82,17 +82,17 @@ inline QByteArray ReadBytes(const QString &path)
 inline QByteArray KeyFileText(const std::vector<int> &entryCounts)
 {
     QByteArray text = "SECTION: HEADER\r\nFLAGS 0x0000\r\nFRAMES 100\r\n\r\n"
-                      "SECTION: KEYFRAME NODES\r\n\r\nNODES "
-        + QByteArray::number(int(entryCounts.size())) + "\r\n\r\n";
+                      "SECTION: KEYFRAME NODES\r\n\r\nNODES " +
+                      QByteArray::number(int(entryCounts.size())) + "\r\n\r\n";
     for (std::size_t k = 1; k <= entryCounts.size(); ++k) {
-        text += "NODE " + QByteArray::number(int(k) - 1) + "\r\nMESH NAME mesh"
-            + QByteArray::number(int(k)) + "\r\nENTRIES " + QByteArray::number(entryCounts[k - 1])
-            + "\r\n\r\n";
+        text += "NODE " + QByteArray::number(int(k) - 1) + "\r\nMESH NAME mesh" +
+                QByteArray::number(int(k)) + "\r\nENTRIES " +
+                QByteArray::number(entryCounts[k - 1]) + "\r\n\r\n";
         for (int e = 1; e <= entryCounts[k - 1]; ++e) {
-            text += QByteArray("    ") + QByteArray::number(e - 1) + ":  "
-                + QByteArray::number(10 * (e - 1)) + "  0x0000  " + QByteArray::number(int(k))
-                + ".000000  " + QByteArray::number(e)
-                + ".000000  0.500000  0.000000  0.000000  0.000000\r\n";
+            text += QByteArray("    ") + QByteArray::number(e - 1) + ":  " +
+                    QByteArray::number(10 * (e - 1)) + "  0x0000  " + QByteArray::number(int(k)) +
+                    ".000000  " + QByteArray::number(e) +
+                    ".000000  0.500000  0.000000  0.000000  0.000000\r\n";
             text += "                 0.100000  0.200000  0.000000  0.000000  0.000000  "
                     "0.000000\r\n";
         }
@@ -112,13 +112,13 @@ struct ModelNode {
 inline QByteArray ModelFileText(const std::vector<ModelNode> &nodes)
 {
     QByteArray text = "SECTION: GEOMETRY\r\nVERTICES 1\r\n  0: 1.0 2.0 3.0\r\n\r\n"
-                      "SECTION: HIERARCHYDEF\r\nHIERARCHY NODES "
-        + QByteArray::number(int(nodes.size())) + "\r\n";
+                      "SECTION: HIERARCHYDEF\r\nHIERARCHY NODES " +
+                      QByteArray::number(int(nodes.size())) + "\r\n";
     for (std::size_t i = 0; i < nodes.size(); ++i) {
-        text += "  " + QByteArray::number(int(i)) + ":  0x0000 0x00001 0 -1 -1 -1 0 " + nodes[i].X
-            + " " + nodes[i].Y + " " + nodes[i].Z + " 0 0 0 0 0 0 " + nodes[i].Name + "\r\n";
+        text += "  " + QByteArray::number(int(i)) + ":  0x0000 0x00001 0 -1 -1 -1 0 " + nodes[i].X +
+                " " + nodes[i].Y + " " + nodes[i].Z + " 0 0 0 0 0 0 " + nodes[i].Name + "\r\n";
     }
     return text;
 }
 
-} // namespace zerka::testing
+}  // namespace zerka::testing
