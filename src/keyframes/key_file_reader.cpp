@@ -55,13 +55,6 @@ bool StartsWithFlagsAnyCase(std::string_view line)
     return true;
 }
 
-// An entry's fields in the order of its tokens.
-constexpr std::string KeyEntry::*kFieldsByToken[KeyEntry::kFieldCount] = {
-    &KeyEntry::Num, &KeyEntry::Frame, &KeyEntry::Flags,  &KeyEntry::X,    &KeyEntry::Y,
-    &KeyEntry::Z,   &KeyEntry::Pitch, &KeyEntry::Yaw,    &KeyEntry::Roll, &KeyEntry::DX,
-    &KeyEntry::DY,  &KeyEntry::DZ,    &KeyEntry::DPitch, &KeyEntry::DYaw, &KeyEntry::DRoll,
-};
-
 // What follows a keyword and its separator ("NODE 3" -> "3"). A line holding only its
 // keyword has nothing to take: code 5.
 std::string_view RestAfter(std::string_view line, std::size_t skip, const char *keyword)
@@ -231,7 +224,7 @@ private:
         int count = 0;
         ForEachToken(line, [&](std::size_t begin, std::size_t end) {
             if (count < expected)
-                (entry.*kFieldsByToken[firstField + count])
+                (entry.*kKeyEntryFields[firstField + count])
                     .assign(line.data() + begin, end - begin);
             ++count;
         });

@@ -42,26 +42,10 @@ std::string &KeyEntry::Field(int index)
 
 const std::string &KeyEntry::Field(int index) const
 {
-    switch (index) {
-    case 0: return Num;
-    case 1: return Frame;
-    case 2: return Flags;
-    case 3: return X;
-    case 4: return Y;
-    case 5: return Z;
-    case 6: return Pitch;
-    case 7: return Yaw;
-    case 8: return Roll;
-    case 9: return DX;
-    case 10: return DY;
-    case 11: return DZ;
-    case 12: return DPitch;
-    case 13: return DYaw;
-    case 14: return DRoll;
-    default:
+    if (index < 0 || index >= kFieldCount)
         throw FileError(ErrorCode::Subscript, {}, 0,
                         "field " + std::to_string(index) + " is outside 0..14");
-    }
+    return this->*kKeyEntryFields[index];
 }
 
 void RaiseCounter(std::int16_t &counter)

@@ -97,6 +97,13 @@ struct KeyEntry {
     const std::string &Field(int index) const;
 };
 
+// An entry's fields in token order, for code that walks them by index.
+inline constexpr std::string KeyEntry::*kKeyEntryFields[KeyEntry::kFieldCount] = {
+    &KeyEntry::Num, &KeyEntry::Frame, &KeyEntry::Flags,  &KeyEntry::X,    &KeyEntry::Y,
+    &KeyEntry::Z,   &KeyEntry::Pitch, &KeyEntry::Yaw,    &KeyEntry::Roll, &KeyEntry::DX,
+    &KeyEntry::DY,  &KeyEntry::DZ,    &KeyEntry::DPitch, &KeyEntry::DYaw, &KeyEntry::DRoll,
+};
+
 struct KeyNode {
     std::int16_t Num = 0;
     std::string MeshName;
