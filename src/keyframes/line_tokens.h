@@ -19,82 +19,64 @@ namespace zerka {
 // the branches left are one per token.
 template <typename Take> void ForEachToken(std::string_view line, Take &&take)
 {
-    if constexpr (std::endian::native != std::endian::little) {
-        // The masks below assume the first byte lands in the low bits of a loaded word.
-        auto blank = [](char c) { return c == ' ' || c == '\t'; };
-        std::size_t i = 0;
-        const std::size_t n = line.size();
-        while (true) {
-            while (i < n && blank(line[i]))
-                ++i;
-            if (i >= n)
-                return;
-            const std::size_t start = i++;
-            while (i < n && !blank(line[i]) &&
-                   !(line[i] == '-' && line[i - 1] != 'e' && line[i - 1] != 'E'))
-                ++i;
-            take(start, i);
+    constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7fULL;
+    constexpr std::uint64_t kEach = 0x0101010101010101ULL;
+    // The high bit of each zero byte of x, exactly (no false hits from carries).
+    auto zeroBytes = [](std::uint64_t x) { return ~(((x & kLow7) + kLow7) | x | kLow7); };
+    // Gathers those high bits into eight bits, byte k to bit k.
+    auto gather = [](std::uint64_t highs) { return ((highs >> 7) * 0x0102040810204080ULL) >> 56; };
+
+    const std::size_t n = line.size();
+    std::uint64_t blankBefore = 1;  // the line's start counts as a separator
+    std::uint64_t exponentBefore = 0;
+    bool inToken = false;
+    std::size_t tokenStart = 0;
+    for (std::size_t base = 0; base < n; base += 64) {
+        // Bytes past the line's end read as spaces, so a token ending there ends.
+        char chunk[64];
+        const char *bytes = line.data() + base;
+        if (n - base < 64) {
+            std::memset(chunk, ' ', sizeof chunk);
+            std::memcpy(chunk, bytes, n - base);
+            bytes = chunk;
         }
-    } else {
-        constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7fULL;
-        constexpr std::uint64_t kEach = 0x0101010101010101ULL;
-        // The high bit of each zero byte of x, exactly (no false hits from carries).
-        auto zeroBytes = [](std::uint64_t x) { return ~(((x & kLow7) + kLow7) | x | kLow7); };
-        // Gathers those high bits into eight bits, byte k to bit k.
-        auto gather = [](std::uint64_t highs) {
-            return ((highs >> 7) * 0x0102040810204080ULL) >> 56;
-        };
+        std::uint64_t blank = 0, minus = 0, exponent = 0;
+        for (int w = 0; w < 8; ++w) {
+            std::uint64_t x;
+            std::memcpy(&x, bytes + 8 * w, 8);
+            // The masks take the line's first byte as the lowest one of a word.
+            if constexpr (std::endian::native == std::endian::big)
+                x = __builtin_bswap64(x);
+            const int shift = 8 * w;
+            blank |= gather(zeroBytes(x ^ (kEach * ' ')) | zeroBytes(x ^ (kEach * '\t'))) << shift;
+            minus |= gather(zeroBytes(x ^ (kEach * '-'))) << shift;
+            exponent |= gather(zeroBytes((x | (kEach * 0x20)) ^ (kEach * 'e'))) << shift;
+        }
+        const std::uint64_t starts =
+            ~blank & (((blank << 1) | blankBefore) | (minus & ~((exponent << 1) | exponentBefore)));
+        const std::uint64_t edges = blank | starts;
+        blankBefore = blank >> 63;
+        exponentBefore = exponent >> 63;
 
-        const std::size_t n = line.size();
-        std::uint64_t blankBefore = 1;  // the line's start counts as a separator
-        std::uint64_t exponentBefore = 0;
-        bool inToken = false;
-        std::size_t tokenStart = 0;
-        for (std::size_t base = 0; base < n; base += 64) {
-            // Bytes past the line's end read as spaces, so a token ending there ends.
-            char chunk[64];
-            const char *bytes = line.data() + base;
-            if (n - base < 64) {
-                std::memset(chunk, ' ', sizeof chunk);
-                std::memcpy(chunk, bytes, n - base);
-                bytes = chunk;
-            }
-            std::uint64_t blank = 0, minus = 0, exponent = 0;
-            for (int w = 0; w < 8; ++w) {
-                std::uint64_t x;
-                std::memcpy(&x, bytes + 8 * w, 8);
-                const int shift = 8 * w;
-                blank |= gather(zeroBytes(x ^ (kEach * ' ')) | zeroBytes(x ^ (kEach * '\t')))
-                         << shift;
-                minus |= gather(zeroBytes(x ^ (kEach * '-'))) << shift;
-                exponent |= gather(zeroBytes((x | (kEach * 0x20)) ^ (kEach * 'e'))) << shift;
-            }
-            const std::uint64_t starts = ~blank & (((blank << 1) | blankBefore) |
-                                                   (minus & ~((exponent << 1) | exponentBefore)));
-            const std::uint64_t edges = blank | starts;
-            blankBefore = blank >> 63;
-            exponentBefore = exponent >> 63;
-
-            if (inToken && edges != 0) {
-                take(tokenStart, base + static_cast<std::size_t>(std::countr_zero(edges)));
-                inToken = false;
-            }
-            for (std::uint64_t pending = starts; pending != 0; pending &= pending - 1) {
-                const int s = std::countr_zero(pending);
-                // Edges after s; for s = 63 the shift wraps to 0 and leaves none.
-                const std::uint64_t after = edges & ~((std::uint64_t{2} << s) - 1);
-                if (after != 0) {
-                    take(base + static_cast<std::size_t>(s),
-                         base + static_cast<std::size_t>(std::countr_zero(after)));
-                } else {
-                    inToken = true;
-                    tokenStart = base + static_cast<std::size_t>(s);
-                }
+        if (inToken && edges != 0) {
+            take(tokenStart, base + static_cast<std::size_t>(std::countr_zero(edges)));
+            inToken = false;
+        }
+        for (std::uint64_t pending = starts; pending != 0; pending &= pending - 1) {
+            const int s = std::countr_zero(pending);
+            // Edges after s; for s = 63 the shift wraps to 0 and leaves none.
+            const std::uint64_t after = edges & ~((std::uint64_t{2} << s) - 1);
+            if (after != 0) {
+                take(base + static_cast<std::size_t>(s),
+                     base + static_cast<std::size_t>(std::countr_zero(after)));
+            } else {
+                inToken = true;
+                tokenStart = base + static_cast<std::size_t>(s);
             }
         }
-        if (inToken)
-            take(tokenStart, n);
     }
+    if (inToken)
+        take(tokenStart, n);
 }
 
 }  // namespace zerka
