@@ -1,12 +1,15 @@
 // zerka-cli: the batch conversion of the window, for folders converted in bulk and for
 // machines without a display.
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <iostream>
+#include <new>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "conversion/batch_conversion.h"
 #include "conversion/hierarchy_reader.h"
@@ -29,36 +32,38 @@ constexpr const char *kUsage =
     "Exit status: 0 all files converted, 1 some not converted, 2 usage or hierarchy error.\n"
     "SOURCE_DATE_EPOCH (seconds) fixes the date written into each file's first line.\n";
 
-// Prints what the window would show in message boxes, one message after another.
-class ConsoleBatchView : public zerka::BatchView {
-public:
-    explicit ConsoleBatchView(std::string directory) : directory_(std::move(directory)) { }
-
-    std::string ListedDirectory() const override { return directory_; }
-    std::vector<std::string> ListedFiles() const override
-    {
-        return zerka::ListKeyFiles(directory_);
+// The window's message boxes as lines: CR LF breaks become LF.
+void PrintMessage(const std::string &text)
+{
+    std::string out;
+    out.reserve(text.size() + 1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        out += text[i];
     }
-    void SetListsEnabled(bool) override { }
-    void ClearInfoText() override { }
-    void SetProgressMaximum(int) override { }
-    void SetProgressValue(int) override { }
+    out += '\n';
+    std::fwrite(out.data(), 1, out.size(), stdout);
+}
 
-    void ShowMessage(const std::string &text) override
-    {
-        std::string out;
-        out.reserve(text.size() + 1);
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                continue;
-            out += text[i];
-        }
-        std::cout << out << '\n' << std::flush;
+// A full disk or a closed pipe on standard output must not pass for success.
+int CheckedExit(int status)
+{
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "zerka-cli: cannot write the report to standard output\n");
+        return kExitUsage;
     }
+    return status;
+}
 
-private:
-    std::string directory_;
-};
+void LoadModel(zerka::KeyframeTables &tables, const char *path, bool isOld)
+{
+    try {
+        zerka::LoadHierarchy(tables, path, isOld);
+    } catch (const std::bad_alloc &) {
+        throw zerka::FileError(zerka::ErrorCode::OutOfMemory, path, 0, "out of memory");
+    }
+}
 
 }  // namespace
 
@@ -77,25 +82,30 @@ int main(int argc, char **argv)
         return kExitUsage;
     }
 
+    // A file-size limit must fail the one write, not kill the run.
+    std::signal(SIGXFSZ, SIG_IGN);
     try {
         zerka::KeyframeTables tables;
         try {
-            zerka::LoadHierarchy(tables, argv[1], true);
-            zerka::LoadHierarchy(tables, argv[2], false);
+            LoadModel(tables, argv[1], true);
+            LoadModel(tables, argv[2], false);
         } catch (const zerka::FileError &error) {
             std::cerr << "zerka-cli: " << error.what() << '\n';
             return kExitUsage;
         }
         std::error_code ec;
         if (!std::filesystem::is_directory(argv[3], ec)) {
-            std::cerr << "zerka-cli: " << argv[3] << ": not a folder\n";
+            std::cerr << "zerka-cli: " << zerka::ShownName(argv[3]) << ": not a folder\n";
             return kExitUsage;
         }
-        ConsoleBatchView view(argv[3]);
-        const zerka::BatchResult result = zerka::ConvertAll(tables, view);
-        return result.Failures.empty() ? kExitAllConverted : kExitSomeNotConverted;
+        const std::vector<std::string> names = zerka::ListKeyFiles(argv[3]);
+        PrintMessage(std::to_string(names.size()));
+        const zerka::BatchResult result = zerka::ConvertAll(tables, argv[3], names);
+        PrintMessage(zerka::BatchSummaryText(result));
+        return CheckedExit(result.NotConvertedCount() == 0 ? kExitAllConverted
+                                                           : kExitSomeNotConverted);
     } catch (const std::exception &error) {
         std::cerr << "zerka-cli: " << error.what() << '\n';
-        return kExitSomeNotConverted;
+        return CheckedExit(kExitSomeNotConverted);
     }
 }

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <new>
+#include <optional>
 #include <set>
 #include <system_error>
 
 #include "conversion/keyframe_conversion.h"
 #include "keyframes/key_file_reader.h"
+#include "keyframes/key_file_writer.h"
 #include "keyframes/number_text.h"
 
 namespace zerka {
@@ -38,32 +41,46 @@ bool LessIgnoringCase(const std::string &a, const std::string &b)
     return a < b;  // a stable order for names that differ only in case
 }
 
-std::string MissingHierarchyText(const KeyframeTables &tables)
+constexpr const char *kOutputFolder = "New";
+
+// Outputs are made durable this many at a time, so the wait for the disk is paid once a
+// group rather than once a file, while only a few files are ever open at once.
+constexpr std::size_t kPublishGroup = 32;
+
+struct Staged {
+    std::size_t Index;  // into the result's files
+    StagedFile File;
+};
+
+void MarkFailed(FileOutcome &outcome, const FileError &error)
 {
-    const bool noOld = tables.OldHierarchyCount == 0;
-    const bool noNew = tables.NewHierarchyCount == 0;
-    if (noOld && noNew)
-        return "Load both hierarchies first: neither the old nor the new hierarchy is loaded.";
-    return noOld ? "Load the old hierarchy first: no old hierarchy is loaded."
-                 : "Load the new hierarchy first: no new hierarchy is loaded.";
+    outcome.Converted = false;
+    outcome.Reason = FailureReason(error, outcome.Name);
 }
 
-// writtenNames holds the outputs of this batch so far: "a.key" and "a.KEY" both make
-// New/a.key, and the second must not silently replace the first.
-void ConvertOne(KeyframeTables &tables, const fs::path &directory, const std::string &name,
-                std::set<std::string> &writtenNames)
+// Names the staged outputs in list order, then makes the names durable.
+void PublishGroup(std::vector<Staged> &group, OutputFolder &output, BatchResult &result)
 {
-    const std::string outputName = OutputNameFor(name);
-    if (writtenNames.count(outputName) != 0)
-        throw FileError(ErrorCode::PathAccess, name, 0,
-                        "New/" + outputName +
-                            " was already written from another file of this folder");
-    LoadKeyFile(tables, (directory / name).string());
-    const fs::path outputDirectory = directory / "New";
-    EnsureDirectory(outputDirectory.string());
-    tables.SourceFileName = name;
-    ConvertKeyFile(tables, (outputDirectory / outputName).string());
-    writtenNames.insert(outputName);
+    std::vector<std::size_t> published;
+    for (Staged &staged : group) {
+        FileOutcome &outcome = result.Files[staged.Index];
+        try {
+            output.Publish(staged.File);
+            outcome.Converted = true;
+            published.push_back(staged.Index);
+        } catch (const FileError &error) {
+            MarkFailed(outcome, error);
+        }
+    }
+    group.clear();
+    if (published.empty())
+        return;
+    try {
+        output.SyncNames();
+    } catch (const FileError &error) {
+        for (const std::size_t index : published)
+            MarkFailed(result.Files[index], error);
+    }
 }
 
 }  // namespace
@@ -85,12 +102,6 @@ std::vector<std::string> ListKeyFiles(const std::string &directory)
     return names;
 }
 
-void EnsureDirectory(const std::string &path)
-{
-    std::error_code ignored;  // an existing folder is fine; other failures surface on write
-    fs::create_directory(path, ignored);
-}
-
 std::string OutputNameFor(const std::string &listedName)
 {
     if (listedName.size() < 4)
@@ -99,52 +110,136 @@ std::string OutputNameFor(const std::string &listedName)
     return listedName.substr(0, listedName.size() - 4) + ".key";
 }
 
-BatchResult ConvertAll(KeyframeTables &tables, BatchView &view)
+std::string MissingHierarchyText(const KeyframeTables &tables)
+{
+    const bool noOld = tables.OldHierarchyCount == 0;
+    const bool noNew = tables.NewHierarchyCount == 0;
+    if (noOld && noNew)
+        return "Load both hierarchies first: neither the old nor the new hierarchy is loaded.";
+    if (noOld)
+        return "Load the old hierarchy first: no old hierarchy is loaded.";
+    if (noNew)
+        return "Load the new hierarchy first: no new hierarchy is loaded.";
+    return {};
+}
+
+int BatchResult::ConvertedCount() const
+{
+    return static_cast<int>(std::count_if(Files.begin(), Files.end(),
+                                          [](const FileOutcome &file) { return file.Converted; }));
+}
+
+int BatchResult::NotConvertedCount() const
+{
+    return static_cast<int>(Files.size()) - ConvertedCount();
+}
+
+StagedFile ConvertIntoNew(KeyframeTables &tables, OutputFolder &output,
+                          const std::string &listedName)
+{
+    const std::string outputName = OutputNameFor(listedName);
+    tables.SourceFileName = listedName;
+    ConvertTables(tables, listedName);
+    return output.Stage(BuildKeyText(tables), outputName);
+}
+
+void SaveIntoNew(KeyframeTables &tables, const std::string &directory,
+                 const std::string &listedName)
+{
+    OutputFolder output =
+        OutputFolder::OpenChild(Folder::Open(directory, directory), kOutputFolder);
+    StagedFile staged = ConvertIntoNew(tables, output, listedName);
+    output.Publish(staged);
+    output.SyncNames();
+}
+
+BatchResult ConvertAll(KeyframeTables &tables, const std::string &directory,
+                       const std::vector<std::string> &names, const BatchProgress &progress)
 {
     BatchResult result;
-    if (tables.OldHierarchyCount == 0 || tables.NewHierarchyCount == 0) {
-        view.ShowMessage(MissingHierarchyText(tables));
+    result.NotRunReason = MissingHierarchyText(tables);
+    if (!result.NotRunReason.empty())
         return result;
-    }
     result.Ran = true;
+    result.Files.reserve(names.size());
+    for (const std::string &name : names)
+        result.Files.push_back({name, {}, false, {}});
 
-    const fs::path directory(view.ListedDirectory());
-    const std::vector<std::string> names = view.ListedFiles();
-    view.SetListsEnabled(false);
-    view.ClearInfoText();
-    view.ShowMessage(std::to_string(names.size()));
-    if (!names.empty())
-        view.SetProgressMaximum(static_cast<int>(names.size()));
-
-    std::set<std::string> writtenNames;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        try {
-            ConvertOne(tables, directory, names[i], writtenNames);
-            ++result.Converted;
-        } catch (const FileError &error) {
-            result.Failures.push_back({names[i], error.what()});
-        } catch (const std::exception &error) {
-            // Out of memory or a library failure on one file must not end the batch.
-            result.Failures.push_back({names[i], error.what()});
-        }
-        view.SetProgressValue(static_cast<int>(i + 1));
+    // The folder and New are opened once, by handle: names in them cannot be redirected
+    // elsewhere while the batch runs. New is made only when a file gets that far.
+    std::optional<Folder> source;
+    std::optional<FileError> sourceError;
+    try {
+        source.emplace(Folder::Open(directory, directory));
+    } catch (const FileError &error) {
+        sourceError = error;
     }
+    std::optional<OutputFolder> output;
+    std::optional<FileError> outputError;
+    std::set<std::string> claimed;  // "a.KEY" and "a.key" both make New/a.key: first wins
+    std::vector<Staged> group;
 
-    view.SetListsEnabled(true);
-    view.ShowMessage(BatchSummaryText(result));
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        FileOutcome &outcome = result.Files[i];
+        try {
+            if (sourceError)
+                throw *sourceError;
+            outcome.OutputName = OutputNameFor(outcome.Name);
+            if (claimed.count(outcome.OutputName) != 0)
+                throw FileError(ErrorCode::PathAccess, outcome.Name, 0,
+                                std::string(kOutputFolder) + "/" + outcome.OutputName +
+                                    " was already written from another file of this folder");
+            LoadKeyFile(tables, InputFile::OpenIn(*source, outcome.Name));
+            if (!output && !outputError) {
+                try {
+                    output.emplace(OutputFolder::OpenChild(*source, kOutputFolder));
+                } catch (const FileError &error) {
+                    outputError = error;
+                }
+            }
+            if (outputError)
+                throw *outputError;
+            group.push_back({i, ConvertIntoNew(tables, *output, outcome.Name)});
+            claimed.insert(outcome.OutputName);
+        } catch (const FileError &error) {
+            MarkFailed(outcome, error);
+        } catch (const std::bad_alloc &) {
+            outcome.Reason = "out of memory";
+        } catch (const std::exception &error) {
+            outcome.Reason = error.what();  // a library failure ends only this file
+        }
+        if (group.size() == kPublishGroup)
+            PublishGroup(group, *output, result);
+        if (progress)
+            progress(static_cast<int>(i + 1));
+    }
+    if (!group.empty())
+        PublishGroup(group, *output, result);
     return result;
+}
+
+std::string FailureReason(const FileError &error, const std::string &listedName)
+{
+    if (!error.File.empty() && error.File != listedName)
+        return error.what();
+    std::string reason = error.Description;
+    if (error.Line > 0)
+        reason += " (line " + std::to_string(error.Line) + ")";
+    return reason;
 }
 
 std::string BatchSummaryText(const BatchResult &result)
 {
-    std::string text = "Converted: " + SignSpaced(result.Converted);
+    std::string text = "Converted: " + SignSpaced(result.ConvertedCount());
     text += kCrLf;
-    text += "Not Converted: " + SignSpaced(static_cast<long>(result.Failures.size()));
-    if (!result.Failures.empty()) {
+    text += "Not Converted: " + SignSpaced(result.NotConvertedCount());
+    if (result.NotConvertedCount() > 0) {
         text += kCrLf;
-        for (const BatchFailure &failure : result.Failures) {
+        for (const FileOutcome &file : result.Files) {
+            if (file.Converted)
+                continue;
             text += kCrLf;
-            text += failure.FileName + ": " + failure.Message;
+            text += ShownName(file.Name) + ": " + file.Reason;
         }
     }
     return text;

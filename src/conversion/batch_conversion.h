@@ -1,56 +1,69 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "keyframes/files.h"
 #include "keyframes/keyframe_tables.h"
 
 namespace zerka {
 
-// The window controls the batch drives, declared here so the batch carries no UI code.
-// The window implements it; the command-line converter and the tests have their own.
-class BatchView {
-public:
-    virtual ~BatchView() = default;
-
-    virtual std::string ListedDirectory() const = 0;
-    virtual std::vector<std::string> ListedFiles() const = 0;
-    virtual void SetListsEnabled(bool enabled) = 0;
-    virtual void ClearInfoText() = 0;
-    virtual void ShowMessage(const std::string &text) = 0;  // a modal box, OK only
-    virtual void SetProgressMaximum(int maximum) = 0;
-    virtual void SetProgressValue(int value) = 0;
-};
-
-struct BatchFailure {
-    std::string FileName;
-    std::string Message;
+// How one listed file fared.
+struct FileOutcome {
+    std::string Name;  // as listed
+    std::string OutputName;  // its name in New; empty when the listed name has none
+    bool Converted = false;
+    std::string Reason;  // why it was not converted: "description (line N)"
 };
 
 struct BatchResult {
     bool Ran = false;  // false when a hierarchy was missing and nothing was tried
-    int Converted = 0;
-    std::vector<BatchFailure> Failures;
+    std::string NotRunReason;  // then: which one, as the window shows it
+    std::vector<FileOutcome> Files;  // every listed file, in list order
+
+    int ConvertedCount() const;
+    int NotConvertedCount() const;
 };
+
+// Called after each listed file with the number of files done so far.
+using BatchProgress = std::function<void(int filesDone)>;
 
 // The names a folder offers as key files: its regular, non-hidden files whose name ends
 // in ".key" in any case, sorted by name ignoring case. An unreadable folder lists none.
 std::vector<std::string> ListKeyFiles(const std::string &directory);
 
-// Creates the folder; any error, including that it exists already, is ignored here and
-// shows up when a file is written into it.
-void EnsureDirectory(const std::string &path);
-
 // The output name of a listed name: without its last four characters, plus ".key".
 // A name shorter than four characters is code 5.
 std::string OutputNameFor(const std::string &listedName);
 
-// Converts every listed file into the listed folder's "New" folder with the hierarchies
-// loaded before. A file that fails is reported "Not Converted" with its reason and gets no
-// output; the others go on. Reports through the view: the file count, progress, summary.
-BatchResult ConvertAll(KeyframeTables &tables, BatchView &view);
+// Why the batch cannot run yet ("Load the old hierarchy first: ..."); empty when both
+// hierarchies are loaded.
+std::string MissingHierarchyText(const KeyframeTables &tables);
 
-// The summary box text: counts, then one line per failed file.
+// Converts every listed file of directory into its "New" folder with the hierarchies
+// loaded before, in list order. A file that fails is Not Converted with its reason and
+// gets no output; the others go on. Outputs are made durable a group at a time before
+// their names appear. Afterwards the tables hold the last listed file as far as it got.
+// Shows nothing: the caller reports from the result.
+BatchResult ConvertAll(KeyframeTables &tables, const std::string &directory,
+                       const std::vector<std::string> &names, const BatchProgress &progress = {});
+
+// Converts the tables, loaded from the file listed as listedName, and stages the result
+// in the output folder under its output name.
+StagedFile ConvertIntoNew(KeyframeTables &tables, OutputFolder &output,
+                          const std::string &listedName);
+
+// Converts the tables as the file listed as listedName of directory and saves the result
+// durably into directory's "New" folder, made when missing. Throws FileError.
+void SaveIntoNew(KeyframeTables &tables, const std::string &directory,
+                 const std::string &listedName);
+
+// A failure as a summary line shows it after the listed file's name: the description and
+// its line, or, for an error in another file (a model, the New folder), that file too.
+std::string FailureReason(const FileError &error, const std::string &listedName);
+
+// The summary box text: counts, then one line "NAME: reason" per file not converted.
 std::string BatchSummaryText(const BatchResult &result);
 
 }  // namespace zerka

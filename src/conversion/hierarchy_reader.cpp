@@ -1,10 +1,7 @@
 #include "hierarchy_reader.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <filesystem>
-#include <memory>
-#include <system_error>
+#include <algorithm>
+#include <cstdint>
 
 namespace zerka {
 namespace {
@@ -12,26 +9,6 @@ namespace {
 constexpr std::string_view kSectionTitle = "HIERARCHY NODES";
 constexpr std::size_t kBlockSize = 1 << 16;
 constexpr int kMinRecordTokens = 18;
-constexpr const char *kSectionScope = "hierarchy section";
-
-struct FileCloser {
-    void operator()(std::FILE *file) const { std::fclose(file); }
-};
-
-[[noreturn]] void ThrowOpenError(const std::string &path, int error)
-{
-    const ErrorCode code = error == ENOENT                     ? ErrorCode::FileNotFound
-                           : error == EACCES || error == EPERM ? ErrorCode::PermissionDenied
-                                                               : ErrorCode::PathAccess;
-    throw FileError(code, path, 0, "cannot open: " + std::generic_category().message(error));
-}
-
-void ReadAt(std::FILE *file, const std::string &path, long pos, std::string &into)
-{
-    if (std::fseek(file, pos, SEEK_SET) != 0 ||
-        std::fread(into.data(), 1, into.size(), file) != into.size())
-        throw FileError(ErrorCode::DeviceIo, path, 0, "cannot read the file");
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -47,6 +24,7 @@ bool IsSkippedLine(std::string_view line)
 HierarchyNode ParseRecord(std::string_view line, const std::string &sourceName, int lineNo)
 {
     HierarchyNode node;
+    node.Line = lineNo;
     int count = 0;
     std::size_t i = 0;
     while (true) {
@@ -71,47 +49,39 @@ HierarchyNode ParseRecord(std::string_view line, const std::string &sourceName, 
         throw FileError(ErrorCode::TypeMismatch, sourceName, lineNo,
                         "a hierarchy record needs at least 18 values, found " +
                             std::to_string(count),
-                        kSectionScope);
+                        kHierarchyLineScope);
     return node;
 }
 
 }  // namespace
 
-std::string ReadHierarchyTail(const std::string &path)
+std::string ReadHierarchyTail(const InputFile &file)
 {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        throw FileError(ErrorCode::PathAccess, path, 0, "is a folder, not a model file");
-    errno = 0;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        ThrowOpenError(path, errno);
-    if (std::fseek(file.get(), 0, SEEK_END) != 0)
-        ThrowOpenError(path, errno);
-    const long length = std::ftell(file.get());
-    if (length < 0)
-        ThrowOpenError(path, errno);
-
     // Blocks are read from the end towards the start until the title turns up; each
     // search also covers the start of the block after it, for a title across the seam.
     // Only then is the tail read, so memory stays at one block while searching.
+    const std::uint64_t length = file.Size();
     std::string window;
-    long pos = length;
+    std::uint64_t pos = length;
     while (pos > 0) {
-        const long size = std::min<long>(pos, static_cast<long>(kBlockSize));
+        const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(pos, kBlockSize));
         pos -= size;
         const std::string seam = window.substr(0, kSectionTitle.size() - 1);
-        window.assign(static_cast<std::size_t>(size), '\0');
-        ReadAt(file.get(), path, pos, window);
+        window.assign(size, '\0');
+        file.ReadAt(pos, window.data(), window.size());
         window += seam;
         const std::size_t found = window.rfind(kSectionTitle);
-        if (found != std::string::npos) {
-            std::string tail(static_cast<std::size_t>(length - pos) - found, '\0');
-            ReadAt(file.get(), path, pos + static_cast<long>(found), tail);
-            return tail;
-        }
+        if (found == std::string::npos)
+            continue;
+        const std::uint64_t start = pos + found;
+        if (length - start > kMaxTextBytes)
+            throw FileError(ErrorCode::OutOfMemory, file.Name(), 0,
+                            "the hierarchy section is larger than 64 MiB");
+        std::string tail(static_cast<std::size_t>(length - start), '\0');
+        file.ReadAt(start, tail.data(), tail.size());
+        return tail;
     }
-    throw FileError(ErrorCode::InputPastEnd, path, 0,
+    throw FileError(ErrorCode::InputPastEnd, file.Name(), 0,
                     "no hierarchy section: the file has no \"HIERARCHY NODES\" title");
 }
 
@@ -132,7 +102,7 @@ std::vector<HierarchyNode> ParseHierarchyText(std::string_view text, const std::
             continue;
         if (records.size() == static_cast<std::size_t>(kMaxHierarchyNodes))
             throw FileError(ErrorCode::Subscript, sourceName, lineNo,
-                            "more than 1000 hierarchy records", kSectionScope);
+                            "more than 1000 hierarchy records", kHierarchyLineScope);
         records.push_back(ParseRecord(line, sourceName, lineNo));
     }
     if (records.empty())
@@ -140,10 +110,12 @@ std::vector<HierarchyNode> ParseHierarchyText(std::string_view text, const std::
     return records;
 }
 
-void LoadHierarchy(KeyframeTables &tables, const std::string &path, bool isOld)
+void LoadHierarchy(KeyframeTables &tables, const std::string &path, bool isOld,
+                   const std::string &name)
 {
-    const std::string text = ReadHierarchyTail(path);
-    const std::vector<HierarchyNode> records = ParseHierarchyText(text, path);
+    const std::string &shown = name.empty() ? path : name;
+    const std::string text = ReadHierarchyTail(InputFile::Open(path, shown));
+    const std::vector<HierarchyNode> records = ParseHierarchyText(text, shown);
 
     // Only now, with every record read, is the table changed. Records beyond the new
     // count keep what an earlier, longer file left; matching never looks at them.
@@ -152,7 +124,7 @@ void LoadHierarchy(KeyframeTables &tables, const std::string &path, bool isOld)
         table(static_cast<int>(j) + 1) = records[j];
     (isOld ? tables.OldHierarchyCount : tables.NewHierarchyCount) =
         static_cast<std::int16_t>(records.size());
-    (isOld ? tables.OldHierarchyFile : tables.NewHierarchyFile) = path;
+    (isOld ? tables.OldHierarchyFile : tables.NewHierarchyFile) = shown;
 }
 
 }  // namespace zerka

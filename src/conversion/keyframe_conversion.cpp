@@ -5,9 +5,9 @@
 #include <limits>
 #include <utility>
 
+#include "keyframes/files.h"
 #include "keyframes/key_file_writer.h"
 #include "keyframes/number_text.h"
-#include "keyframes/text_file.h"
 
 namespace zerka {
 namespace {
@@ -27,37 +27,6 @@ bool SameNameIgnoringCase(const std::string &a, const std::string &b)
     return true;
 }
 
-double ParseRecordValue(const HierarchyNode &record, const std::string &text, const char *axis,
-                        const std::string &file, int index)
-{
-    try {
-        return ParseDoubleText(text);
-    } catch (const FileError &error) {
-        throw FileError(error.Code, file, 0,
-                        "record " + std::to_string(index) + " (" + record.NodeName + "): " + axis +
-                            " " + error.Description);
-    }
-}
-
-double ParseEntryValue(const KeyEntry &entry, const std::string &text, const char *field,
-                       const std::string &file)
-{
-    try {
-        return ParseDoubleText(text);
-    } catch (const FileError &error) {
-        throw FileError(error.Code, file, entry.Line, field + std::string(" ") + error.Description);
-    }
-}
-
-std::int16_t ParseEntryFrame(const KeyEntry &entry, const std::string &file)
-{
-    try {
-        return ParseIntegerText(entry.Frame);
-    } catch (const FileError &error) {
-        throw FileError(error.Code, file, entry.Line, "frame " + error.Description);
-    }
-}
-
 void MatchNodes(KeyframeTables &tables)
 {
     tables.MatchedCount = 0;
@@ -69,8 +38,12 @@ void MatchNodes(KeyframeTables &tables)
         if (!SameNameIgnoringCase(oldRecord.NodeName, newRecord.NodeName))
             continue;
         auto offset = [&](const std::string HierarchyNode::*axis, const char *name) {
-            return ParseRecordValue(newRecord, newRecord.*axis, name, tables.NewHierarchyFile, i) -
-                   ParseRecordValue(oldRecord, oldRecord.*axis, name, tables.OldHierarchyFile, i);
+            const TextSource inNew{tables.NewHierarchyFile, newRecord.Line, name,
+                                   kHierarchyLineScope};
+            const TextSource inOld{tables.OldHierarchyFile, oldRecord.Line, name,
+                                   kHierarchyLineScope};
+            return ParseDoubleText(newRecord.*axis, inNew) -
+                   ParseDoubleText(oldRecord.*axis, inOld);
         };
         KeyNode &node = tables.KeyNodes(i);
         node.OffsetX = offset(&HierarchyNode::X, "X");
@@ -78,16 +51,6 @@ void MatchNodes(KeyframeTables &tables)
         node.OffsetZ = offset(&HierarchyNode::Z, "Z");
         RaiseCounter(tables.MatchedCount);
         tables.MatchedNodes(tables.MatchedCount) = static_cast<std::int16_t>(i);
-    }
-}
-
-std::string FormatEntryValue(const KeyEntry &entry, double value, const char *field,
-                             const std::string &file)
-{
-    try {
-        return FormatDouble(value);
-    } catch (const FileError &error) {
-        throw FileError(error.Code, file, entry.Line, field + std::string(" ") + error.Description);
     }
 }
 
@@ -114,8 +77,12 @@ void ShiftNode(KeyNode &node, bool wrapsAround, const std::string &file)
         const Carried carried = next;
         next = Carried{};
 
-        const int f0 = carried.Frame ? carried.FrameValue : ParseEntryFrame(entry, file);
-        const int f1 = s == b ? f0 : ParseEntryFrame(successor, file);
+        const auto at = [&file](const KeyEntry &e, const char *what) {
+            return TextSource{file, e.Line, what};
+        };
+        const int f0 =
+            carried.Frame ? carried.FrameValue : ParseIntegerText(entry.Frame, at(entry, "frame"));
+        const int f1 = s == b ? f0 : ParseIntegerText(successor.Frame, at(successor, "frame"));
         const int d = f1 - f0;
         if (d < std::numeric_limits<std::int16_t>::min() ||
             d > std::numeric_limits<std::int16_t>::max())
@@ -124,35 +91,35 @@ void ShiftNode(KeyNode &node, bool wrapsAround, const std::string &file)
         next.Frame = s == b + 1;
         next.FrameValue = f1;
 
-        const double x = carried.Position ? carried.X : ParseEntryValue(entry, entry.X, "X", file);
-        const double y = carried.Position ? carried.Y : ParseEntryValue(entry, entry.Y, "Y", file);
-        const double z = carried.Position ? carried.Z : ParseEntryValue(entry, entry.Z, "Z", file);
+        const double x = carried.Position ? carried.X : ParseDoubleText(entry.X, at(entry, "X"));
+        const double y = carried.Position ? carried.Y : ParseDoubleText(entry.Y, at(entry, "Y"));
+        const double z = carried.Position ? carried.Z : ParseDoubleText(entry.Z, at(entry, "Z"));
         double vx = 0, vy = 0, vz = 0;
         if (d != 0) {
-            const double sx = ParseEntryValue(successor, successor.X, "X", file);
-            const double sy = ParseEntryValue(successor, successor.Y, "Y", file);
-            const double sz = ParseEntryValue(successor, successor.Z, "Z", file);
+            const double sx = ParseDoubleText(successor.X, at(successor, "X"));
+            const double sy = ParseDoubleText(successor.Y, at(successor, "Y"));
+            const double sz = ParseDoubleText(successor.Z, at(successor, "Z"));
             vx = (sx - x) / d;
             vy = (sy - y) / d;
             vz = (sz - z) / d;
             if (s == b + 1)
                 next = Carried{true, true, f1, sx, sy, sz};
         }
-        if (std::abs(ParseEntryValue(entry, entry.DX, "DX", file)) <= kStillThreshold)
+        if (std::abs(ParseDoubleText(entry.DX, at(entry, "DX"))) <= kStillThreshold)
             vx = 0;
-        if (std::abs(ParseEntryValue(entry, entry.DY, "DY", file)) <= kStillThreshold)
+        if (std::abs(ParseDoubleText(entry.DY, at(entry, "DY"))) <= kStillThreshold)
             vy = 0;
-        if (std::abs(ParseEntryValue(entry, entry.DZ, "DZ", file)) <= kStillThreshold)
+        if (std::abs(ParseDoubleText(entry.DZ, at(entry, "DZ"))) <= kStillThreshold)
             vz = 0;
 
         // All six texts are made before any is stored, so a value out of range leaves the
         // entry as read.
-        std::string newX = FormatEntryValue(entry, x + node.OffsetX, "X", file);
-        std::string newY = FormatEntryValue(entry, y + node.OffsetY, "Y", file);
-        std::string newZ = FormatEntryValue(entry, z + node.OffsetZ, "Z", file);
-        std::string newDX = FormatEntryValue(entry, vx, "DX", file);
-        std::string newDY = FormatEntryValue(entry, vy, "DY", file);
-        std::string newDZ = FormatEntryValue(entry, vz, "DZ", file);
+        std::string newX = FormatDouble(x + node.OffsetX, at(entry, "X"));
+        std::string newY = FormatDouble(y + node.OffsetY, at(entry, "Y"));
+        std::string newZ = FormatDouble(z + node.OffsetZ, at(entry, "Z"));
+        std::string newDX = FormatDouble(vx, at(entry, "DX"));
+        std::string newDY = FormatDouble(vy, at(entry, "DY"));
+        std::string newDZ = FormatDouble(vz, at(entry, "DZ"));
         entry.X = std::move(newX);
         entry.Y = std::move(newY);
         entry.Z = std::move(newZ);

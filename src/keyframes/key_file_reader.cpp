@@ -1,8 +1,8 @@
 #include "key_file_reader.h"
 
+#include "files.h"
 #include "line_tokens.h"
 #include "number_text.h"
-#include "text_file.h"
 
 namespace zerka {
 namespace {
@@ -55,16 +55,6 @@ bool StartsWithFlagsAnyCase(std::string_view line)
     return true;
 }
 
-// What follows a keyword and its separator ("NODE 3" -> "3"). A line holding only its
-// keyword has nothing to take: code 5.
-std::string_view RestAfter(std::string_view line, std::size_t skip, const char *keyword)
-{
-    if (line.size() < skip)
-        throw FileError(ErrorCode::InvalidArgument, {}, 0,
-                        std::string("the ") + keyword + " line holds only its keyword");
-    return line.substr(skip);
-}
-
 class KeyTextParser {
 public:
     KeyTextParser(KeyframeTables &tables, std::string_view text, const std::string &sourceName)
@@ -80,33 +70,27 @@ public:
         bool inHeader = true;
         std::string_view line;
         while (lines_.Next(line)) {
-            try {
+            if (inHeader)
+                AddHeaderLine(line);
+            // The line after "NODES" takes its place for the keyword tests, header or not;
+            // it is never a header line itself.
+            if (StartsWith(line, "NODES")) {
                 if (inHeader)
-                    AddHeaderLine(line);
-                // The line after "NODES" takes its place for the keyword tests, header
-                // or not; it is never a header line itself.
-                if (StartsWith(line, "NODES")) {
-                    if (inHeader)
-                        NoteDeclaredNodes(line);
-                    inHeader = false;
-                    if (!lines_.Next(line))
-                        Fail(ErrorCode::InputPastEnd, "the file ends right after its NODES line");
-                } else if (inHeader) {
-                    // A node's lines in the header would be taken as a node and also kept as
-                    // header lines, so the written file would hold that node twice.
-                    FailOnNodeLineInHeader(line);
-                }
-                if (StartsWith(line, "NODE"))
-                    AddNode(RestAfter(line, 5, "NODE"));
-                else if (StartsWith(line, "MESH NAME"))
-                    CurrentNode("MESH NAME").MeshName.assign(RestAfter(line, 10, "MESH NAME"));
-                else if (StartsWith(line, "ENTRIES"))
-                    ReadEntries(RestAfter(line, 8, "ENTRIES"));
-            } catch (const FileError &error) {
-                if (!error.File.empty())
-                    throw;
-                throw error.At(sourceName_, lines_.LineNumber());
+                    NoteDeclaredNodes(line);
+                inHeader = false;
+                if (!lines_.Next(line))
+                    Fail(ErrorCode::InputPastEnd, "the file ends right after its NODES line");
+            } else if (inHeader) {
+                // A node's lines in the header would be taken as a node and also kept as
+                // header lines, so the written file would hold that node twice.
+                FailOnNodeLineInHeader(line);
             }
+            if (StartsWith(line, "NODE"))
+                AddNode(RestAfter(line, 5, "NODE"));
+            else if (StartsWith(line, "MESH NAME"))
+                CurrentNode("MESH NAME").MeshName.assign(RestAfter(line, 10, "MESH NAME"));
+            else if (StartsWith(line, "ENTRIES"))
+                ReadEntries(RestAfter(line, 8, "ENTRIES"));
         }
         if (inHeader)
             throw FileError(ErrorCode::InputPastEnd, sourceName_, 0,
@@ -126,13 +110,28 @@ private:
         throw FileError(code, sourceName_, lines_.LineNumber(), description);
     }
 
+    // What follows a keyword and its separator ("NODE 3" -> "3"). A line holding only its
+    // keyword has nothing to take: code 5.
+    std::string_view RestAfter(std::string_view line, std::size_t skip, const char *keyword) const
+    {
+        if (line.size() < skip)
+            Fail(ErrorCode::InvalidArgument,
+                 std::string("the ") + keyword + " line holds only its keyword");
+        return line.substr(skip);
+    }
+
+    TextSource Here(std::string_view what) const
+    {
+        return TextSource{sourceName_, lines_.LineNumber(), what};
+    }
+
     // A count that is not a number is left alone, as it always was: it only serves to
     // tell a cut-off file.
     void NoteDeclaredNodes(std::string_view line)
     {
         nodesLine_ = lines_.LineNumber();
         try {
-            declaredNodes_ = line.size() > 6 ? ParseIntegerText(line.substr(6)) : 0;
+            declaredNodes_ = line.size() > 6 ? ParseIntegerText(line.substr(6), Here("NODES")) : 0;
         } catch (const FileError &) {
             declaredNodes_ = 0;
         }
@@ -167,7 +166,7 @@ private:
         node.MeshName.clear();
         node.EntryCount = 0;
         node.OffsetX = node.OffsetY = node.OffsetZ = 0;
-        node.Num = ParseIntegerText(numberText);
+        node.Num = ParseIntegerText(numberText, Here("NODE"));
     }
 
     KeyNode &CurrentNode(const char *keyword)
@@ -181,7 +180,7 @@ private:
     void ReadEntries(std::string_view countText)
     {
         KeyNode &node = CurrentNode("ENTRIES");
-        node.EntryCount = ParseIntegerText(countText);
+        node.EntryCount = ParseIntegerText(countText, Here("ENTRIES"));
         if (node.EntryCount < 0 || node.EntryCount > kMaxEntries)
             Fail(ErrorCode::Subscript,
                  "ENTRIES " + std::to_string(node.EntryCount) + " is outside 0..100");
@@ -249,10 +248,15 @@ int LoadKeyText(KeyframeTables &tables, std::string_view text, const std::string
     return 1;
 }
 
-int LoadKeyFile(KeyframeTables &tables, const std::string &path)
+int LoadKeyFile(KeyframeTables &tables, const std::string &path, const std::string &name)
 {
-    const std::string text = ReadTextFile(path);
-    return LoadKeyText(tables, text, path);
+    return LoadKeyFile(tables, InputFile::Open(path, name.empty() ? path : name));
+}
+
+int LoadKeyFile(KeyframeTables &tables, const InputFile &file)
+{
+    const std::string text = file.ReadAll();
+    return LoadKeyText(tables, text, file.Name());
 }
 
 }  // namespace zerka

@@ -98,7 +98,7 @@ std::string BuildKeyText(const KeyframeTables &tables, const std::string &dateTe
         entries += static_cast<std::size_t>(std::max<int>(tables.KeyNodes(n).EntryCount, 0));
     out.reserve(4096 + entries * 220 + tables.KeyNodeCount * 300);
 
-    out += "# KEYFRAME " + tables.SourceFileName + " has been zerka by ZerKA " +
+    out += "# KEYFRAME " + ShownName(tables.SourceFileName) + " has been zerka by ZerKA " +
            std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + " on " + dateText;
     out += kCrLf;
     // Header line 1 is the source's own first line; the marker line takes its place.

@@ -8,7 +8,7 @@ namespace {
 std::string ComposeMessage(const std::string &file, int line, const std::string &description,
                            const std::string &lineScope)
 {
-    std::string message = file;
+    std::string message = ShownName(file);
     if (line > 0) {
         message += message.empty() ? "line " : ", line ";
         message += std::to_string(line);
@@ -30,11 +30,6 @@ FileError::FileError(ErrorCode code, std::string file, int line, std::string des
 {
 }
 
-FileError FileError::At(std::string file, int line, std::string lineScope) const
-{
-    return FileError(Code, std::move(file), line, Description, std::move(lineScope));
-}
-
 std::string &KeyEntry::Field(int index)
 {
     return const_cast<std::string &>(static_cast<const KeyEntry &>(*this).Field(index));
@@ -53,6 +48,24 @@ void RaiseCounter(std::int16_t &counter)
     if (counter == std::numeric_limits<std::int16_t>::max())
         throw FileError(ErrorCode::Overflow, {}, 0, "a counter passed 32767");
     ++counter;
+}
+
+std::string ShownName(std::string_view name)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string shown;
+    shown.reserve(name.size());
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f) {
+            shown += "\\x";
+            shown += kHex[byte >> 4];
+            shown += kHex[byte & 0xf];
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
 }
 
 std::string FileNameOf(std::string_view path)

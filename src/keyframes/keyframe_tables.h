@@ -13,6 +13,7 @@ namespace zerka {
 enum class ErrorCode : int {
     InvalidArgument = 5,
     Overflow = 6,
+    OutOfMemory = 7,
     Subscript = 9,
     TypeMismatch = 13,
     FileNotFound = 53,
@@ -23,16 +24,15 @@ enum class ErrorCode : int {
     Cancelled = 32755,
 };
 
-// The one error type of the core. what() is the whole sentence a user sees, e.g.
+// The one error type of the core, raised once by the code that knows the file and line.
+// what() is the whole sentence a user sees, e.g.
 // "walk.key, line 12: expected 9 values on an entry's first line, found 8".
-// File and Line are kept apart for tests and for the batch summary (Line 0 = no line).
+// File (as listed, or as the user named it) and Line are kept apart for the batch
+// summary, which names the file itself (Line 0 = no line).
 class FileError : public std::runtime_error {
 public:
     FileError(ErrorCode code, std::string file, int line, std::string description,
               std::string lineScope = {});
-
-    // The same error, placed in a file (and line) by a caller that knows them.
-    FileError At(std::string file, int line, std::string lineScope = {}) const;
 
     ErrorCode Code;
     std::string File;
@@ -55,7 +55,6 @@ public:
 
     T &operator()(int index) { return items_[Checked(index)]; }
     const T &operator()(int index) const { return items_[Checked(index)]; }
-    static constexpr int Bound() { return Size; }
 
 private:
     static std::size_t Checked(int index)
@@ -121,7 +120,11 @@ struct HierarchyNode {
     std::string Y;
     std::string Z;
     std::string NodeName;
+    int Line = 0;  // its line counted from the section title, for messages
 };
+
+// What the line numbers of hierarchy records count from.
+inline constexpr const char *kHierarchyLineScope = "hierarchy section";
 
 // All data of the tool. The program makes one and passes it by reference to every
 // procedure; tests make fresh ones.
@@ -148,6 +151,10 @@ struct KeyframeTables {
 
 // Adds 1 to a 16-bit counter; passing 32767 is an overflow error (code 6).
 void RaiseCounter(std::int16_t &counter);
+
+// A name as messages, summary lines and the marker line show it: every byte below 0x20
+// and 0x7F as \xNN (lowercase hex), so a name cannot break a line or forge one.
+std::string ShownName(std::string_view name);
 
 // The last path component, split at '/' and, for names typed on Windows, '\'.
 std::string FileNameOf(std::string_view path);

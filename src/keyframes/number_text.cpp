@@ -29,26 +29,35 @@ std::string_view TrimBlanks(std::string_view text)
 std::string Quoted(std::string_view text)
 {
     constexpr std::size_t kShown = 40;
-    std::string out = "'";
-    for (const char c : text.substr(0, kShown)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f) {
-            static constexpr char kHex[] = "0123456789abcdef";
-            out += "\\x";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0xf];
-        } else {
-            out += c;
-        }
-    }
-    if (text.size() > kShown)
-        out += "...";
-    return out + "'";
+    return "'" + ShownName(text.substr(0, kShown)) + (text.size() > kShown ? "...'" : "'");
 }
 
-[[noreturn]] void ThrowNotANumber(std::string_view text)
+const std::string kNoFile;
+const TextSource kNowhere{kNoFile};
+
+// The one place a bad number text becomes an error: what it was ("X", "frame") comes
+// first, and the error is placed in its file and line at once.
+[[noreturn]] void Fail(const TextSource &source, ErrorCode code, const std::string &description)
 {
-    throw FileError(ErrorCode::TypeMismatch, {}, 0, Quoted(text) + " is not a number");
+    std::string text(source.What);
+    if (!text.empty())
+        text += ' ';
+    throw FileError(code, source.File, source.Line, text + description,
+                    source.LineScope ? source.LineScope : "");
+}
+
+// A value the tool computed cannot be written: "the computed DX is out of range".
+[[noreturn]] void FailComputed(const TextSource &source, const char *what)
+{
+    const std::string subject =
+        source.What.empty() ? "a computed value" : "the computed " + std::string(source.What);
+    throw FileError(ErrorCode::Overflow, source.File, source.Line, subject + " " + what,
+                    source.LineScope ? source.LineScope : "");
+}
+
+[[noreturn]] void ThrowNotANumber(std::string_view text, const TextSource &source)
+{
+    Fail(source, ErrorCode::TypeMismatch, Quoted(text) + " is not a number");
 }
 
 // Checks the whole grammar by hand: std::from_chars alone would also take "inf", "nan"
@@ -181,7 +190,7 @@ bool TryFormatEightDecimals(double value, std::string &out)
 
 }  // namespace
 
-double ParseDoubleText(std::string_view text)
+double ParseDoubleText(std::string_view text, const TextSource &source)
 {
     const std::string_view trimmed = TrimBlanks(text);
     std::string_view body = trimmed;
@@ -194,37 +203,40 @@ double ParseDoubleText(std::string_view text)
     if (TryParsePlainDecimal(body, value))
         return negative ? -value : value;
     if (!MatchesNumberGrammar(body))
-        ThrowNotANumber(text);
+        ThrowNotANumber(text, source);
 
     const auto [end, ec] =
         std::from_chars(body.data(), body.data() + body.size(), value, std::chars_format::general);
     if (ec == std::errc::result_out_of_range) {
         // Underflow reads as zero; only a value too large to hold is an error.
         if (IsTooLarge(body))
-            throw FileError(ErrorCode::Overflow, {}, 0, Quoted(trimmed) + " is out of range");
+            Fail(source, ErrorCode::Overflow, Quoted(trimmed) + " is out of range");
         value = 0;
     } else if (ec != std::errc() || end != body.data() + body.size()) {
-        ThrowNotANumber(text);
+        ThrowNotANumber(text, source);
     }
     return negative ? -value : value;
 }
 
-std::int16_t ParseIntegerText(std::string_view text)
+double ParseDoubleText(std::string_view text) { return ParseDoubleText(text, kNowhere); }
+
+std::int16_t ParseIntegerText(std::string_view text, const TextSource &source)
 {
-    const double value = std::nearbyint(ParseDoubleText(text));  // ties to even
+    const double value = std::nearbyint(ParseDoubleText(text, source));  // ties to even
     if (value < std::numeric_limits<std::int16_t>::min() ||
         value > std::numeric_limits<std::int16_t>::max())
-        throw FileError(ErrorCode::Overflow, {}, 0,
-                        Quoted(TrimBlanks(text)) + " is outside -32768..32767");
+        Fail(source, ErrorCode::Overflow, Quoted(TrimBlanks(text)) + " is outside -32768..32767");
     return static_cast<std::int16_t>(value);
 }
 
-std::string FormatDouble(double value)
+std::int16_t ParseIntegerText(std::string_view text) { return ParseIntegerText(text, kNowhere); }
+
+std::string FormatDouble(double value, const TextSource &source)
 {
     // An infinite or NaN result would be written as "inf" or "nan", which no reader takes
     // as a number: the file would be ruined silently.
     if (!std::isfinite(value))
-        throw FileError(ErrorCode::Overflow, {}, 0, "a computed value is out of range");
+        FailComputed(source, "is out of range");
     std::string fast;
     if (TryFormatEightDecimals(value, fast))
         return fast;
@@ -234,9 +246,11 @@ std::string FormatDouble(double value)
     const auto [end, ec] =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 8);
     if (ec != std::errc())
-        throw FileError(ErrorCode::Overflow, {}, 0, "a computed value is too large to write");
+        FailComputed(source, "is too large to write");
     return std::string(buffer, end);
 }
+
+std::string FormatDouble(double value) { return FormatDouble(value, kNowhere); }
 
 std::string SignSpaced(long value) { return (value >= 0 ? " " : "") + std::to_string(value); }
 

@@ -22,8 +22,6 @@ public:
 
     void setRows(int rows);
     void setCols(int cols);
-    int fixedRows() const { return fixedRows_; }
-    int fixedCols() const { return fixedCols_; }
     bool isFixed(int row, int col) const { return row < fixedRows_ || col < fixedCols_; }
 
     QString text(int row, int col) const;

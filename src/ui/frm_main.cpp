@@ -11,11 +11,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "conversion/batch_conversion.h"
 #include "conversion/hierarchy_reader.h"
-#include "conversion/keyframe_conversion.h"
 #include "dialogs.h"
 #include "flex_grid.h"
 #include "folder_lists.h"
@@ -94,37 +94,6 @@ QPlainTextEdit *MakeNameBox(QWidget *parent, const char *name, const QString &ti
 }
 
 }  // namespace
-
-class frmMain::WindowBatchView final : public BatchView {
-public:
-    explicit WindowBatchView(frmMain &window) : window_(window) { }
-
-    std::string ListedDirectory() const override { return ToNativePath(window_.File1->path()); }
-
-    std::vector<std::string> ListedFiles() const override
-    {
-        std::vector<std::string> names;
-        for (const QString &name : window_.File1->names())
-            names.push_back(ToNativePath(name));
-        return names;
-    }
-
-    void SetListsEnabled(bool enabled) override { window_.setListsEnabled(enabled); }
-    void ClearInfoText() override { window_.Text1->clear(); }
-    void ShowMessage(const std::string &text) override
-    {
-        window_.showMessage(QString::fromStdString(text));
-    }
-    void SetProgressMaximum(int maximum) override { window_.pb1->setMaximum(maximum); }
-    void SetProgressValue(int value) override
-    {
-        window_.pb1->setValue(value);
-        window_.pb1->repaint();  // the batch keeps the event loop busy until it ends
-    }
-
-private:
-    frmMain &window_;
-};
 
 frmMain::frmMain(KeyframeTables &tables, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -258,7 +227,8 @@ void frmMain::cmdListMesh_Click()
         BusyPointer busy;
         fgNodes->cells().clearCells();
         Text1->clear();
-        LoadKeyFile(tables_, ToNativePath(QDir(File1->path()).filePath(fileName)));
+        LoadKeyFile(tables_, ToNativePath(QDir(File1->path()).filePath(fileName)),
+                    ToNativePath(fileName));
         ShowKeyInfo(tables_, *Text1, *fgNodes);
         raiseStepCount();
     } catch (const std::exception &error) {
@@ -299,10 +269,33 @@ void frmMain::loadHierarchy(bool isOld)
 void frmMain::cmdAll_Click()
 {
     fgNodes->hide();
-    WindowBatchView view(*this);
+    const std::string missing = MissingHierarchyText(tables_);
+    if (!missing.empty()) {
+        showMessage(QString::fromStdString(missing));
+        return;
+    }
     try {
         BusyPointer busy;
-        ConvertAll(tables_, view);
+        // Taken once: a drive chosen while the batch runs cannot change what it converts.
+        const std::string directory = ToNativePath(File1->path());
+        std::vector<std::string> names;
+        for (const QString &name : File1->names())
+            names.push_back(ToNativePath(name));
+
+        setListsEnabled(false);
+        Text1->clear();
+        showMessage(QString::number(names.size()));
+        if (!names.empty())
+            pb1->setMaximum(static_cast<int>(names.size()));
+        const BatchResult result = ConvertAll(tables_, directory, names, [this](int done) {
+            pb1->setValue(done);
+            // The batch holds the event loop until it ends; paint events still get through,
+            // so the bar moves and boxes are drawn where they belong, while the user's input
+            // waits as the busy pointer says.
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        });
+        setListsEnabled(true);
+        showMessage(QString::fromStdString(BatchSummaryText(result)));
     } catch (const std::exception &error) {
         setListsEnabled(true);
         showMessage(QString::fromStdString(error.what()));
@@ -314,14 +307,9 @@ void frmMain::cmdSave_Click()
 {
     showMessage(QStringLiteral("Nyah"));
     try {
-        const std::filesystem::path folder =
-            std::filesystem::path(ToNativePath(File1->path())) / "New";
-        // An existing folder is fine (the old code 75, skipped); any other failure to make
-        // it shows up when the file is written.
-        EnsureDirectory(folder.string());
-        const std::string fileName = ToNativePath(File1->fileName());
-        tables_.SourceFileName = fileName;
-        ConvertKeyFile(tables_, (folder / OutputNameFor(fileName)).string());
+        // An existing New folder is fine (the old code 75, skipped); the tables converted
+        // are the ones loaded last, whichever file is selected now.
+        SaveIntoNew(tables_, ToNativePath(File1->path()), ToNativePath(File1->fileName()));
     } catch (const FileError &error) {
         showMessage(QString::number(static_cast<int>(error.Code)));
     } catch (const std::exception &error) {
@@ -349,9 +337,9 @@ void frmMain::raiseStepCount()
         cmdAll->setEnabled(true);
 }
 
+// The folder and file lists; the drive list stays enabled during a batch.
 void frmMain::setListsEnabled(bool enabled)
 {
-    Drive1->setEnabled(enabled);
     Dir1->setEnabled(enabled);
     File1->setEnabled(enabled);
 }

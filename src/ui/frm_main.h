@@ -33,8 +33,6 @@ public:
     void setDialogs(std::unique_ptr<Dialogs> dialogs);
 
 private:
-    class WindowBatchView;
-
     void createControls();
     void placeControls();
     void setTabOrderOfControls();

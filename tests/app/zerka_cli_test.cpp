@@ -63,8 +63,8 @@ TEST_F(Cli, ExitsWithOneWhenAFileWasNotConverted)
     testing::WriteFile(dir / "keys/bad.key", "NODES 1\r\nNODE 0\r\nENTRIES 1\r\n");
     const RunResult run = RunCli(dir, Args());
     EXPECT_EQ(run.Status, 1);
-    EXPECT_EQ(run.Out, "3\nConverted:  2\nNot Converted:  1\n\nbad.key: " + (dir / "keys/bad.key") +
-                           ", line 3: node 0 declares 1 entries but only 0 follow\n");
+    EXPECT_EQ(run.Out, "3\nConverted:  2\nNot Converted:  1\n\n"
+                       "bad.key: node 0 declares 1 entries but only 0 follow (line 3)\n");
     EXPECT_FALSE(fs::exists(dir / "keys/New/bad.key"));
 }
 

@@ -43,7 +43,7 @@ TEST(SampleData, ModelsMoveMostNodesAndRenameOne)
     bench::WriteModelFile(dir / "old.3do", geometry, bench::MakeHierarchySection(24, false));
     bench::WriteModelFile(dir / "new.3do", geometry, bench::MakeHierarchySection(24, true));
     EXPECT_GT(std::filesystem::file_size(dir / "old.3do"), geometry);
-    EXPECT_EQ(ReadHierarchyTail(dir / "old.3do"), bench::MakeHierarchySection(24, false));
+    EXPECT_EQ(ReadHierarchyTail(InputFile::Open(dir / "old.3do", "old.3do")), bench::MakeHierarchySection(24, false));
 
     auto tables = std::make_unique<KeyframeTables>();
     LoadHierarchy(*tables, dir / "old.3do", true);

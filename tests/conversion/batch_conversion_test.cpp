@@ -12,33 +12,14 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
-// Records what the window would show, in order.
-class RecordingView : public BatchView {
-public:
-    explicit RecordingView(std::string directory) : directory_(std::move(directory)) { }
-
-    std::string ListedDirectory() const override { return directory_; }
-    Names ListedFiles() const override { return ListKeyFiles(directory_); }
-    void SetListsEnabled(bool enabled) override
-    {
-        Events.push_back(enabled ? "lists on" : "lists off");
-    }
-    void ClearInfoText() override { Events.push_back("info cleared"); }
-    void ShowMessage(const std::string &text) override { Events.push_back("box " + text); }
-    void SetProgressMaximum(int maximum) override
-    {
-        Events.push_back("max " + std::to_string(maximum));
-    }
-    void SetProgressValue(int value) override
-    {
-        Events.push_back("value " + std::to_string(value));
-    }
-
-    Names Events;
-
-private:
-    std::string directory_;
-};
+Names Failures(const BatchResult &result)
+{
+    Names lines;
+    for (const FileOutcome &file : result.Files)
+        if (!file.Converted)
+            lines.push_back(file.Name + ": " + file.Reason);
+    return lines;
+}
 
 Names NamesIn(const fs::path &folder)
 {
@@ -67,7 +48,7 @@ protected:
         testing::Crlf(testing::KeyText({{"arm", {{0, "1", "0", "0", "0", "0", "0"}}}}));
 };
 
-TEST_F(Batch, ABadFileInTheMiddleIsReportedAndTheOthersAreConverted)
+TEST_F(Batch, ABadFileInTheMiddleIsReportedInListOrderAndTheOthersAreConverted)
 {
     LoadHierarchies();
     const fs::path keys = dir.Path() / "keys";
@@ -77,16 +58,20 @@ TEST_F(Batch, ABadFileInTheMiddleIsReportedAndTheOthersAreConverted)
     testing::WriteFile((keys / "b.key").string(), bad);
     testing::WriteFile((keys / "c.KEY").string(), keyText);
 
-    RecordingView view(keys.string());
-    const BatchResult result = ConvertAll(tables, view);
+    std::vector<int> progress;
+    const BatchResult result = ConvertAll(tables, keys.string(), ListKeyFiles(keys.string()),
+                                          [&](int done) { progress.push_back(done); });
 
-    EXPECT_EQ(result.Converted, 2);
-    const std::string reason =
-        (keys / "b.key").string() + ": no NODES line: this is not a keyframe file";
-    EXPECT_EQ(
-        view.Events,
-        (Names{"lists off", "info cleared", "box 3", "max 3", "value 1", "value 2", "value 3",
-               "lists on", "box Converted:  2\r\nNot Converted:  1\r\n\r\nb.key: " + reason}));
+    EXPECT_TRUE(result.Ran);
+    ASSERT_EQ(result.Files.size(), 3u);
+    EXPECT_EQ(result.Files[0].Name, "a.key");
+    EXPECT_EQ(result.Files[2].Name, "c.KEY");
+    EXPECT_EQ(result.Files[2].OutputName, "c.key");
+    EXPECT_EQ(result.ConvertedCount(), 2);
+    EXPECT_EQ(progress, (std::vector<int>{1, 2, 3}));
+    // The name once, the reason without the path.
+    EXPECT_EQ(BatchSummaryText(result), "Converted:  2\r\nNot Converted:  1\r\n\r\n"
+                                        "b.key: no NODES line: this is not a keyframe file");
     EXPECT_EQ(testing::ReadFile((keys / "a.key").string()), keyText);
     EXPECT_EQ(testing::ReadFile((keys / "b.key").string()), bad);
     EXPECT_EQ(NamesIn(keys), (Names{"New", "a.key", "b.key", "c.KEY"}));
@@ -95,39 +80,50 @@ TEST_F(Batch, ABadFileInTheMiddleIsReportedAndTheOthersAreConverted)
               std::string::npos);
 }
 
+TEST_F(Batch, FailureLinesNameTheFileOnceWithTheLineOrTheOtherFile)
+{
+    LoadHierarchies();
+    testing::WriteFile(dir / "a.key", "# k\r\nNODES 1\r\nNODE x\r\n");
+    testing::WriteFile(dir / "new.3do", testing::ModelText({{"arm", "zz", "0", "0"}}));
+    testing::WriteFile(dir / "b.key", keyText);
+    LoadHierarchy(tables, dir / "new.3do", false, "new.3do");
+    const BatchResult result = ConvertAll(tables, dir.Path().string(), {"a.key", "b.key"});
+    const Names lines = Failures(result);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "b.key: new.3do, line 2 of the hierarchy section: X 'zz' is not a number");
+    EXPECT_EQ(lines[0], "a.key: NODE 'x' is not a number (line 3)");
+}
+
 TEST_F(Batch, DoesNotRunUntilBothHierarchiesAreLoaded)
 {
     const struct {
         bool old, fresh;
-        const char *box;
+        const char *reason;
     } rows[] = {
         {false, false,
-         "box Load both hierarchies first: neither the old nor the new hierarchy is loaded."},
-        {false, true, "box Load the old hierarchy first: no old hierarchy is loaded."},
-        {true, false, "box Load the new hierarchy first: no new hierarchy is loaded."},
+         "Load both hierarchies first: neither the old nor the new hierarchy is loaded."},
+        {false, true, "Load the old hierarchy first: no old hierarchy is loaded."},
+        {true, false, "Load the new hierarchy first: no new hierarchy is loaded."},
     };
     testing::WriteFile(dir / "a.key", keyText);
     for (const auto &row : rows) {
-        SCOPED_TRACE(row.box);
+        SCOPED_TRACE(row.reason);
         tables = KeyframeTables();
         LoadHierarchies(row.old, row.fresh);
-        RecordingView view(dir.Path().string());
-        EXPECT_FALSE(ConvertAll(tables, view).Ran);
-        EXPECT_EQ(view.Events, Names{row.box});
+        const BatchResult result = ConvertAll(tables, dir.Path().string(), {"a.key"});
+        EXPECT_FALSE(result.Ran);
+        EXPECT_EQ(result.NotRunReason, row.reason);
+        EXPECT_TRUE(result.Files.empty());
         EXPECT_FALSE(fs::exists(dir / "New"));
     }
 }
 
-TEST_F(Batch, AnEmptyListShowsZeroAndLeavesTheProgressBarAlone)
+TEST_F(Batch, AnEmptyListMakesNoFolder)
 {
     LoadHierarchies();
-    const fs::path empty = dir.Path() / "empty";
-    fs::create_directory(empty);
-    RecordingView view(empty.string());
-    ConvertAll(tables, view);
-    EXPECT_EQ(view.Events, (Names{"lists off", "info cleared", "box 0", "lists on",
-                                  "box Converted:  0\r\nNot Converted:  0"}));
-    EXPECT_FALSE(fs::exists(empty / "New"));
+    const BatchResult result = ConvertAll(tables, dir.Path().string(), {});
+    EXPECT_EQ(BatchSummaryText(result), "Converted:  0\r\nNot Converted:  0");
+    EXPECT_FALSE(fs::exists(dir / "New"));
 }
 
 TEST_F(Batch, ANewEntryThatIsNotAFolderFailsEveryFileWithoutTouchingTheSources)
@@ -135,11 +131,8 @@ TEST_F(Batch, ANewEntryThatIsNotAFolderFailsEveryFileWithoutTouchingTheSources)
     LoadHierarchies();
     testing::WriteFile(dir / "a.key", keyText);
     testing::WriteFile(dir / "New", "in the way");
-    RecordingView view(dir.Path().string());
-    const BatchResult result = ConvertAll(tables, view);
-    EXPECT_EQ(result.Converted, 0);
-    ASSERT_EQ(result.Failures.size(), 1u);
-    EXPECT_EQ(result.Failures[0].FileName, "a.key");
+    const BatchResult result = ConvertAll(tables, dir.Path().string(), {"a.key"});
+    EXPECT_EQ(Failures(result), Names{"a.key: New: is not a folder: Not a directory"});
     EXPECT_EQ(testing::ReadFile(dir / "New"), "in the way");
     EXPECT_EQ(testing::ReadFile(dir / "a.key"), keyText);
 }
@@ -151,22 +144,11 @@ TEST_F(Batch, NamesDifferingOnlyInCaseDoNotOverwriteEachOthersOutput)
     testing::WriteFile(dir / "a.KEY", keyText);
     testing::WriteFile(dir / "a.key", testing::Crlf(testing::KeyText(
                                           {{"arm", {{0, "7", "0", "0", "0", "0", "0"}}}})));
-    RecordingView view(dir.Path().string());
-    const BatchResult result = ConvertAll(tables, view);
-    EXPECT_EQ(result.Converted, 1);
-    ASSERT_EQ(result.Failures.size(), 1u);
-    EXPECT_EQ(result.Failures[0].FileName, "a.key");
-    EXPECT_NE(result.Failures[0].Message.find("New/a.key was already written"), std::string::npos);
+    const BatchResult result =
+        ConvertAll(tables, dir.Path().string(), ListKeyFiles(dir.Path().string()));
+    EXPECT_EQ(Failures(result),
+              Names{"a.key: New/a.key was already written from another file of this folder"});
     EXPECT_NE(testing::ReadFile(dir / "New/a.key").find("0x0000   2.00000000"), std::string::npos);
-}
-
-TEST(BatchSummary, ListsEveryFailedFileAfterTheCounts)
-{
-    BatchResult result;
-    result.Converted = 3;
-    result.Failures = {{"b.key", "b.key, line 4: bad"}, {"d.key", "d.key: worse"}};
-    EXPECT_EQ(BatchSummaryText(result), "Converted:  3\r\nNot Converted:  2\r\n\r\n"
-                                        "b.key: b.key, line 4: bad\r\nd.key: d.key: worse");
 }
 
 TEST(ListKeyFiles, OffersRegularVisibleKeyFilesSortedIgnoringCase)

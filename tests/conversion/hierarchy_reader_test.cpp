@@ -104,11 +104,11 @@ TEST(HierarchyReader, FindsTheTitleWhereverItFallsAgainstTheReadBlocks)
                 records + std::string(tailSize - records.size() - 1, 'c') + "\n";
             SCOPED_TRACE(tailSize);
             testing::WriteFile(dir / "m.3do", kGeometry + "HIERARCHY NODES\n" + tail);
-            EXPECT_TRUE(ReadHierarchyTail(dir / "m.3do") == tail);  // no 64 KiB dumps
+            EXPECT_TRUE(ReadHierarchyTail(InputFile::Open(dir / "m.3do", "m.3do")) == tail);  // no 64 KiB dumps
         }
     }
     testing::WriteFile(dir / "m.3do", records + "\n");
-    EXPECT_EQ(ReadHierarchyTail(dir / "m.3do"), records + "\n");
+    EXPECT_EQ(ReadHierarchyTail(InputFile::Open(dir / "m.3do", "m.3do")), records + "\n");
 }
 
 TEST(HierarchyReader, AFailedLoadLeavesTheTableAsItWas)

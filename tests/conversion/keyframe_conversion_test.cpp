@@ -163,7 +163,7 @@ TEST_F(Conversion, AValueThatDoesNotParseStopsTheConversionAndWritesNothing)
          {"m", {{0, "0", "0", "0", "0", "0", "0"}}},
          {"arm", "none", "0", "0"},
          ErrorCode::TypeMismatch,
-         "new.3do: record 1 (arm): X 'none' is not a number"},
+         "new.3do, line 2 of the hierarchy section: X 'none' is not a number"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);

@@ -165,7 +165,7 @@ TEST(KeyFileReader, ErrorsNameTheFileTheLineAndWhatWasWrong)
          "walk.key, line 2: the file ends right after its NODES line"},
         {"NODES 1\nMESH NAME a\n", ErrorCode::Subscript,
          "walk.key, line 2: a MESH NAME line comes before any NODE line"},
-        {"NODES 1\nNODE x\n", ErrorCode::TypeMismatch, "walk.key, line 2: 'x' is not a number"},
+        {"NODES 1\nNODE x\n", ErrorCode::TypeMismatch, "walk.key, line 2: NODE 'x' is not a number"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.text);

@@ -313,7 +313,7 @@ TEST(BadValuesInConversion, NameTheKeyFileAndEntryLineAndWriteNothing)
         {"positions whose delta overflows",
          "# k\nNODES 1\nNODE 0\nENTRIES 2\n 0: 0 0x0 -1.7e308 2 3 0 0 0\n 1 1 1 0 0 0\n"
          " 1: 1 0x0 1.7e308 2 3 0 0 0\n 1 1 1 0 0 0\n",
-         ErrorCode::Overflow, 5, "DX a computed value is out of range"},
+         ErrorCode::Overflow, 5, "the computed DX is out of range"},
     };
 
     TempDir dir;
@@ -345,7 +345,8 @@ TEST(BadValuesInConversion, NameTheKeyFileAndEntryLineAndWriteNothing)
     }());
     const FileError error = ExpectFileError([&] { ConvertKeyFile(tables, dir / "never.key"); },
                                             ErrorCode::TypeMismatch);
-    ExpectNamesFileAndLine(error, dir / "new.3do", 0);
+    ExpectNamesFileAndLine(error, dir / "new.3do", 2);
+    EXPECT_EQ(error.LineScope, "hierarchy section");
     EXPECT_FALSE(fs::exists(dir / "never.key"));
 }
 

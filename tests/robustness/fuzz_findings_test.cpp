@@ -52,7 +52,7 @@ TEST(FuzzFindings, AnOverflowingDeltaFailsTheFileAndLeavesTheEntryAsRead)
     SetEqualHierarchies(tables, 1);
     const FileError error =
         ExpectFileError([&] { ConvertTables(tables, "f.key"); }, ErrorCode::Overflow);
-    EXPECT_STREQ(error.what(), "f.key, line 5: DX a computed value is out of range");
+    EXPECT_STREQ(error.what(), "f.key, line 5: the computed DX is out of range");
     EXPECT_EQ(tables.KeyNodes(1).Entries(1).X, "1.7e308");
     EXPECT_EQ(tables.KeyNodes(1).Entries(1).DX, "1");
 }

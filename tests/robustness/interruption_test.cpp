@@ -18,7 +18,7 @@
 
 #include "conversion/batch_conversion.h"
 #include "keyframes/key_file_reader.h"
-#include "keyframes/text_file.h"
+#include "keyframes/files.h"
 #include "support/test_support.h"
 
 extern char **environ;
@@ -154,8 +154,8 @@ TEST(Interruption, AKilledBatchLeavesOnlyCompleteOutputs)
 TEST(Interruption, LeftoverTemporaryNamesAreNotListed)
 {
     testing::TempDir dir;
-    const std::string prefix = kTempPrefix;
-    const std::string suffix = kTempSuffix;
+    const std::string prefix(kTempPrefix);
+    const std::string suffix(kTempSuffix);
     for (const std::string &name :
          std::vector<std::string>{"walk.key", prefix + "walk.key.1f2e.0" + suffix,
                                   prefix + "walk.key", "walk.key" + suffix})

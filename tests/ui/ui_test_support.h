@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QAbstractItemView>
 #include <QByteArray>
 #include <QDir>
@@ -24,7 +26,13 @@ public:
     QStringList Messages;
     std::deque<QString> FileAnswers;
 
-    void showMessage(QWidget *, const QString &text) override { Messages.append(text); }
+    void showMessage(QWidget *, const QString &text) override
+    {
+        Messages.append(text);
+        if (OnMessage)
+            OnMessage();
+    }
+    std::function<void()> OnMessage;  // runs while the box would be up
 
     QString openHierarchyFile(QWidget *) override
     {

@@ -1,4 +1,4 @@
-#include "keyframes/text_file.h"
+#include "keyframes/files.h"
 
 #include <unistd.h>
 

@@ -1,0 +1,416 @@
+#include "files.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <system_error>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zerka {
+namespace {
+
+std::string Reason(int error) { return std::generic_category().message(error); }
+
+// Retries a call that a signal interrupted.
+template <typename Call> auto Retry(Call call)
+{
+    for (;;) {
+        const auto result = call();
+        if (result >= 0 || errno != EINTR)
+            return result;
+    }
+}
+
+std::string Joined(const std::string &folder, const std::string &name)
+{
+    return folder.empty() || folder == "." ? name : folder + "/" + name;
+}
+
+bool IsTemporaryName(std::string_view name)
+{
+    const bool ours = name.size() > kTempPrefix.size() + kTempSuffix.size() &&
+                      name.substr(0, kTempPrefix.size()) == kTempPrefix &&
+                      name.substr(name.size() - kTempSuffix.size()) == kTempSuffix;
+    // Earlier versions named them ".NAME.<random>.zerka-tmp".
+    constexpr std::string_view kOldSuffix = ".zerka-tmp";
+    const bool earlier = name.size() > kOldSuffix.size() + 1 && name.front() == '.' &&
+                         name.substr(name.size() - kOldSuffix.size()) == kOldSuffix;
+    return ours || earlier;
+}
+
+#if defined(O_TMPFILE)
+bool CanNameDescriptors() { return ::access("/proc/self/fd", X_OK) == 0; }
+std::string DescriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+#endif
+
+}  // namespace
+
+ErrorCode CodeForSystemError(int error)
+{
+    switch (error) {
+    case ENOENT: return ErrorCode::FileNotFound;
+    case EACCES:
+    case EPERM: return ErrorCode::PermissionDenied;
+    case EIO: return ErrorCode::DeviceIo;
+    default: return ErrorCode::PathAccess;
+    }
+}
+
+void ThrowSystemError(int error, const std::string &file, std::string_view doing)
+{
+    throw FileError(CodeForSystemError(error), file, 0, std::string(doing) + ": " + Reason(error));
+}
+
+FileHandle &FileHandle::operator=(FileHandle &&other) noexcept
+{
+    if (this != &other) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = other.Release();
+    }
+    return *this;
+}
+
+FileHandle::~FileHandle()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+int FileHandle::Release()
+{
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
+Folder Folder::OpenAt(int base, const std::string &path, const std::string &name)
+{
+    Folder folder;
+    folder.name_ = name;
+    folder.handle_ = FileHandle(Retry([&] {
+        return ::openat(base, path.empty() ? "." : path.c_str(),
+                        O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }));
+    if (!folder.handle_)
+        ThrowSystemError(errno, name, errno == ENOTDIR ? "is not a folder" : "cannot open");
+    struct stat info { };
+    if (::fstat(folder.Fd(), &info) != 0)
+        ThrowSystemError(errno, name, "cannot open");
+    folder.device_ = info.st_dev;
+    folder.inode_ = info.st_ino;
+    return folder;
+}
+
+Folder Folder::Open(const std::string &path, const std::string &name)
+{
+    return OpenAt(AT_FDCWD, path, name);
+}
+
+bool Folder::SameAs(const Folder &other) const
+{
+    return device_ == other.device_ && inode_ == other.inode_;
+}
+
+InputFile::InputFile(FileHandle handle, std::string name)
+    : handle_(std::move(handle)), name_(std::move(name))
+{
+    struct stat info { };
+    if (::fstat(handle_.Get(), &info) != 0)
+        ThrowSystemError(errno, name_, "cannot open");
+    // Checked on the open file itself: the name may have been swapped since the folder was
+    // listed. Opening did not block, since a FIFO was opened non-blocking.
+    if (S_ISDIR(info.st_mode))
+        throw FileError(ErrorCode::PathAccess, name_, 0, "is a folder, not a file");
+    if (!S_ISREG(info.st_mode))
+        throw FileError(ErrorCode::PathAccess, name_, 0,
+                        "is not a regular file (a FIFO, a device or a socket)");
+    size_ = static_cast<std::uint64_t>(info.st_size);
+}
+
+InputFile InputFile::Open(const std::string &path, const std::string &name)
+{
+    FileHandle handle(
+        Retry([&] { return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC); }));
+    if (!handle)
+        ThrowSystemError(errno, name, "cannot open");
+    return InputFile(std::move(handle), name);
+}
+
+InputFile InputFile::OpenIn(const Folder &folder, const std::string &name)
+{
+    FileHandle handle(Retry([&] {
+        return ::openat(folder.Fd(), name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    }));
+    if (!handle)
+        ThrowSystemError(errno, name, "cannot open");
+    return InputFile(std::move(handle), name);
+}
+
+std::string InputFile::ReadAll() const
+{
+    if (size_ > kMaxTextBytes)
+        throw FileError(ErrorCode::OutOfMemory, name_, 0,
+                        "is larger than 64 MiB, too large for a key file");
+    std::string text(static_cast<std::size_t>(size_), '\0');
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t got = Retry([&] {
+            return ::pread(handle_.Get(), text.data() + done, text.size() - done,
+                           static_cast<off_t>(done));
+        });
+        if (got < 0)
+            throw FileError(ErrorCode::DeviceIo, name_, 0, "cannot read: " + Reason(errno));
+        if (got == 0)
+            break;  // shrank since it was opened: what is there is the file now
+        done += static_cast<std::size_t>(got);
+    }
+    text.resize(done);
+    return text;
+}
+
+void InputFile::ReadAt(std::uint64_t offset, char *into, std::size_t count) const
+{
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t got = Retry([&] {
+            return ::pread(handle_.Get(), into + done, count - done,
+                           static_cast<off_t>(offset + done));
+        });
+        if (got < 0)
+            throw FileError(ErrorCode::DeviceIo, name_, 0, "cannot read: " + Reason(errno));
+        if (got == 0)
+            throw FileError(ErrorCode::DeviceIo, name_, 0,
+                            "cannot read: the file shrank while it was read");
+        done += static_cast<std::size_t>(got);
+    }
+}
+
+StagedFile &StagedFile::operator=(StagedFile &&other) noexcept
+{
+    if (this != &other) {
+        Discard();
+        handle_ = std::move(other.handle_);
+        folderFd_ = other.folderFd_;
+        tempName_ = std::move(other.tempName_);
+        name_ = std::move(other.name_);
+        shown_ = std::move(other.shown_);
+        other.tempName_.clear();
+    }
+    return *this;
+}
+
+StagedFile::~StagedFile() { Discard(); }
+
+void StagedFile::Discard()
+{
+    if (!tempName_.empty())
+        ::unlinkat(folderFd_, tempName_.c_str(), 0);
+    tempName_.clear();
+    handle_ = FileHandle();
+}
+
+OutputFolder::OutputFolder(Folder folder) : folder_(std::move(folder))
+{
+    std::random_device device;
+    seed_ =
+        (static_cast<std::uint64_t>(device()) << 32) ^ device() ^
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+        (static_cast<std::uint64_t>(::getpid()) << 20);
+}
+
+OutputFolder OutputFolder::OpenChild(const Folder &parent, const std::string &childName)
+{
+    // The reason the folder could not be made is the one to show; a later open would
+    // only say that it does not exist.
+    if (::mkdirat(parent.Fd(), childName.c_str(), 0777) != 0 && errno != EEXIST)
+        ThrowSystemError(errno, childName, "cannot make the folder");
+    Folder folder = Folder::OpenAt(parent.Fd(), childName, childName);
+    if (folder.SameAs(parent))
+        throw FileError(ErrorCode::PathAccess, {}, 0,
+                        "the output folder " + childName + " is the source folder");
+    OutputFolder output(std::move(folder));
+    output.RemoveDeadTemporaries();
+    return output;
+}
+
+OutputFolder OutputFolder::Open(const std::string &path, const std::string &name)
+{
+    return OutputFolder(Folder::Open(path, name));
+}
+
+std::string OutputFolder::NewTempName()
+{
+    // splitmix64: cheap, and distinct for every call of this folder's writer.
+    std::uint64_t z = seed_ + 0x9e3779b97f4a7c15ULL * ++counter_;
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+    z ^= z >> 31;
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(z));
+    return std::string(kTempPrefix) + hex + std::string(kTempSuffix);
+}
+
+// A temporary file is locked for as long as its writer lives, so one that can be locked
+// belongs to a dead run; the files of batches still running are never touched.
+void OutputFolder::RemoveDeadTemporaries()
+{
+    const int listing = ::dup(folder_.Fd());
+    if (listing < 0)
+        return;
+    DIR *dir = ::fdopendir(listing);
+    if (dir == nullptr) {
+        ::close(listing);
+        return;
+    }
+    ::rewinddir(dir);
+    while (const dirent *entry = ::readdir(dir)) {
+        if (!IsTemporaryName(entry->d_name))
+            continue;
+        FileHandle file(::openat(folder_.Fd(), entry->d_name,
+                                 O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        struct stat info { };
+        if (file && ::fstat(file.Get(), &info) == 0 && S_ISREG(info.st_mode) &&
+            ::flock(file.Get(), LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(folder_.Fd(), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+StagedFile OutputFolder::Stage(std::string_view bytes, const std::string &name,
+                               const std::string &shownName)
+{
+    StagedFile staged;
+    staged.folderFd_ = folder_.Fd();
+    staged.name_ = name;
+    staged.shown_ = shownName.empty() ? Joined(folder_.Name(), name) : shownName;
+    const std::string &shown = staged.shown_;
+#if defined(O_TMPFILE)
+    // A file without a name: a run killed while writing it leaves nothing behind.
+    if (CanNameDescriptors()) {
+        staged.handle_ = FileHandle(Retry(
+            [&] { return ::openat(folder_.Fd(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666); }));
+        if (!staged.handle_ && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            ThrowSystemError(errno, shown, "cannot write");
+    }
+#endif
+    if (!staged.handle_) {
+        // Where files cannot be made without a name, a locked temporary name stands in.
+        for (;;) {
+            const std::string temp = NewTempName();
+            staged.handle_ = FileHandle(Retry([&] {
+                return ::openat(folder_.Fd(), temp.c_str(),
+                                O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0666);
+            }));
+            if (!staged.handle_) {
+                if (errno == EEXIST)
+                    continue;
+                ThrowSystemError(errno, shown, "cannot write");
+            }
+            staged.tempName_ = temp;
+            Retry([&] { return ::flock(staged.handle_.Get(), LOCK_EX); });
+            // A cleanup may have taken it in the instant before the lock; then try again.
+            struct stat mine {
+            }, named{};
+            if (::fstat(staged.handle_.Get(), &mine) == 0 &&
+                ::fstatat(folder_.Fd(), temp.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+                mine.st_ino == named.st_ino && mine.st_dev == named.st_dev)
+                break;
+            staged.tempName_.clear();
+        }
+    } else {
+        Retry([&] { return ::flock(staged.handle_.Get(), LOCK_EX); });
+    }
+
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t wrote = Retry([&] {
+            return ::write(staged.handle_.Get(), bytes.data() + done, bytes.size() - done);
+        });
+        if (wrote < 0)
+            ThrowSystemError(errno, shown, "cannot write");
+        done += static_cast<std::size_t>(wrote);
+    }
+#if defined(SYNC_FILE_RANGE_WRITE)
+    // Start the bytes towards the disk now; Publish then mostly finds them there.
+    ::sync_file_range(staged.handle_.Get(), 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+    return staged;
+}
+
+void OutputFolder::Publish(StagedFile &file)
+{
+    const std::string &shown = file.shown_;
+    const int fd = file.handle_.Get();
+    if (Retry([&] { return ::fdatasync(fd); }) != 0) {
+        const int error = errno;
+        file.Discard();
+        ThrowSystemError(error, shown, "cannot write");
+    }
+    const int dirFd = folder_.Fd();
+#if defined(O_TMPFILE)
+    if (file.tempName_.empty()) {
+        const std::string self = DescriptorPath(fd);
+        if (::linkat(AT_FDCWD, self.c_str(), dirFd, file.name_.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            file.Discard();
+            return;
+        }
+        if (errno != EEXIST) {
+            const int error = errno;
+            file.Discard();
+            ThrowSystemError(error, shown, "cannot write");
+        }
+        // No name can be linked over an existing file: the complete file takes a locked
+        // temporary name just for the rename over the old one.
+        for (;;) {
+            const std::string temp = NewTempName();
+            if (::linkat(AT_FDCWD, self.c_str(), dirFd, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                file.tempName_ = temp;
+                break;
+            }
+            if (errno != EEXIST) {
+                const int error = errno;
+                file.Discard();
+                ThrowSystemError(error, shown, "cannot write");
+            }
+        }
+    }
+#endif
+    if (::renameat(dirFd, file.tempName_.c_str(), dirFd, file.name_.c_str()) != 0) {
+        const int error = errno;
+        file.Discard();
+        ThrowSystemError(error, shown, "cannot replace");
+    }
+    file.tempName_.clear();
+    file.Discard();
+}
+
+void OutputFolder::SyncNames()
+{
+    if (Retry([&] { return ::fsync(folder_.Fd()); }) != 0)
+        ThrowSystemError(errno, folder_.Name(), "cannot sync the folder");
+}
+
+std::string ReadTextFile(const std::string &path, const std::string &name)
+{
+    return InputFile::Open(path, name.empty() ? path : name).ReadAll();
+}
+
+void WriteTextFile(const std::string &path, std::string_view text, const std::string &name)
+{
+    const std::string shown = name.empty() ? path : name;
+    const std::size_t cut = path.find_last_of('/');
+    const std::string folder = cut == std::string::npos ? "." : path.substr(0, cut + 1);
+    const std::string leaf = cut == std::string::npos ? path : path.substr(cut + 1);
+    OutputFolder output = OutputFolder::Open(folder, shown);
+    StagedFile staged = output.Stage(text, leaf, shown);
+    output.Publish(staged);
+    output.SyncNames();
+}
+
+}  // namespace zerka

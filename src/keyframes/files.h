@@ -1,0 +1,161 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "keyframe_tables.h"
+
+// The only place the core talks to the file system. Everything above it reads and writes
+// whole texts by name; the system calls, their error numbers and the care that a hostile
+// folder needs (FIFOs, devices, links, full disks, kills at any instant) stay here.
+namespace zerka {
+
+// A key file, or a model's hierarchy section, larger than this is refused: a real key file
+// has at most 100 nodes of 100 entries, a few MB, and a bound keeps memory bounded.
+inline constexpr std::uint64_t kMaxTextBytes = std::uint64_t{64} << 20;
+
+// The temporary names outputs are staged under: short whatever the output's name, and
+// hidden, so folder listings never offer them as key files.
+inline constexpr std::string_view kTempPrefix = ".zerka-";
+inline constexpr std::string_view kTempSuffix = ".tmp";
+
+// The code a failed system call is reported with: 53 missing, 70 not permitted, 57 a
+// device failure, 75 anything else about the path.
+ErrorCode CodeForSystemError(int error);
+
+// Throws the error of a failed system call: "doing: the system's reason", naming file.
+[[noreturn]] void ThrowSystemError(int error, const std::string &file, std::string_view doing);
+
+// An owned file descriptor.
+class FileHandle {
+public:
+    FileHandle() = default;
+    explicit FileHandle(int fd) : fd_(fd) { }
+    FileHandle(FileHandle &&other) noexcept : fd_(other.Release()) { }
+    FileHandle &operator=(FileHandle &&other) noexcept;
+    ~FileHandle();
+    FileHandle(const FileHandle &) = delete;
+    FileHandle &operator=(const FileHandle &) = delete;
+
+    int Get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+    int Release();
+
+private:
+    int fd_ = -1;
+};
+
+// An open folder; files in it are opened by name relative to it, so the folder cannot be
+// swapped for another between a check and a use.
+class Folder {
+public:
+    // name is what messages call the folder.
+    static Folder Open(const std::string &path, const std::string &name);
+
+    int Fd() const { return handle_.Get(); }
+    const std::string &Name() const { return name_; }
+    // Both are the same folder on the same device, whatever links led to them.
+    bool SameAs(const Folder &other) const;
+
+private:
+    friend class OutputFolder;
+    static Folder OpenAt(int base, const std::string &path, const std::string &name);
+
+    FileHandle handle_;
+    std::string name_;
+    std::uint64_t device_ = 0;
+    std::uint64_t inode_ = 0;
+};
+
+// A file open for reading, and only ever a regular file: a FIFO, a device or a folder is
+// refused at once, before a read could block or run on without end.
+class InputFile {
+public:
+    // name is what messages call the file.
+    static InputFile Open(const std::string &path, const std::string &name);
+    static InputFile OpenIn(const Folder &folder, const std::string &name);
+
+    // The size the file had when it was opened; no read goes past it.
+    std::uint64_t Size() const { return size_; }
+    const std::string &Name() const { return name_; }
+
+    // The whole file, at most kMaxTextBytes (more is an error).
+    std::string ReadAll() const;
+    // Exactly count bytes from offset.
+    void ReadAt(std::uint64_t offset, char *into, std::size_t count) const;
+
+private:
+    InputFile(FileHandle handle, std::string name);
+
+    FileHandle handle_;
+    std::string name_;
+    std::uint64_t size_ = 0;
+};
+
+// A complete output that has no final name yet: unnamed where the system allows it, else
+// under a locked temporary name. Destroying it before it is published removes it.
+class StagedFile {
+public:
+    StagedFile() = default;
+    StagedFile(StagedFile &&) noexcept = default;
+    StagedFile &operator=(StagedFile &&) noexcept;
+    ~StagedFile();
+
+    const std::string &Name() const { return name_; }
+
+private:
+    friend class OutputFolder;
+    void Discard();
+
+    FileHandle handle_;
+    int folderFd_ = -1;
+    std::string tempName_;  // empty while the file has no name at all
+    std::string name_;
+    std::string shown_;
+};
+
+// The folder outputs go to. An output is written in two steps so that a batch pays for
+// durability once per group, not once per file: Stage writes the bytes and starts them
+// towards the disk, Publish waits until they are there and then gives the file its name.
+// A name therefore never points at bytes that a power loss could still take away.
+class OutputFolder {
+public:
+    // Opens the folder childName of parent, making it if it is missing, and removes the
+    // temporary files that dead runs left there. A childName that leads back to parent
+    // itself (a link to ".") is refused, or outputs would replace the sources.
+    static OutputFolder OpenChild(const Folder &parent, const std::string &childName);
+    // Opens an existing folder by path.
+    static OutputFolder Open(const std::string &path, const std::string &name);
+
+    const std::string &Name() const { return folder_.Name(); }
+
+    // Writes bytes into a new file without its final name; name is the name it will get,
+    // shownName what messages call it (the folder's name and name when empty).
+    StagedFile Stage(std::string_view bytes, const std::string &name,
+                     const std::string &shownName = {});
+    // Makes the staged file durable and names it, replacing an existing file of that name
+    // (never a folder). On failure the staged file is gone and nothing was replaced.
+    void Publish(StagedFile &file);
+    // Makes the names given by Publish durable.
+    void SyncNames();
+
+private:
+    explicit OutputFolder(Folder folder);
+    std::string NewTempName();
+    void RemoveDeadTemporaries();
+
+    Folder folder_;
+    std::uint64_t seed_ = 0;
+    std::uint64_t counter_ = 0;
+};
+
+// Reads a whole file by path; name is what messages call it (the path when empty).
+std::string ReadTextFile(const std::string &path, const std::string &name = {});
+
+// Writes a file whole or not at all, durably: staged beside its target, synced, then
+// named over it. On failure an existing target is untouched and nothing is left behind.
+// name is what messages call it (the path when empty).
+void WriteTextFile(const std::string &path, std::string_view text, const std::string &name = {});
+
+}  // namespace zerka
