@@ -31,14 +31,19 @@ bool EndsWithKeyAnyCase(const std::string &name)
                       [](char a, char b) { return LowerAscii(a) == b; });
 }
 
+// The order decides which of two names with the same output wins, so it must not hang on
+// whether char is signed: bytes compare unsigned, and UTF-8 names follow the ASCII ones.
 bool LessIgnoringCase(const std::string &a, const std::string &b)
 {
-    const auto lowerLess = [](char x, char y) { return LowerAscii(x) < LowerAscii(y); };
+    const auto lowerLess = [](char x, char y) {
+        const auto byte = [](char c) { return static_cast<unsigned char>(LowerAscii(c)); };
+        return byte(x) < byte(y);
+    };
     if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), lowerLess))
         return true;
     if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), lowerLess))
         return false;
-    return a < b;  // a stable order for names that differ only in case
+    return a < b;  // a stable order for names that differ only in case; unsigned as well
 }
 
 constexpr const char *kOutputFolder = "New";

@@ -8,6 +8,7 @@
 #include <iomanip>
 #include <locale>
 #include <sstream>
+#include <string_view>
 
 namespace zerka {
 namespace {
@@ -69,6 +70,18 @@ std::locale UserLocale()
     }
 }
 
+// The source's first line is as a rule its own marker or title comment, which the marker
+// line replaces. A first line that is data stays below it: without it a FLAGS 3 output
+// would no longer loop, and a one-line header would lose its NODES line.
+bool MarkerTakesThePlaceOf(std::string_view firstLine)
+{
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (firstLine.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        firstLine.remove_prefix(kByteOrderMark.size());
+    const std::size_t text = firstLine.find_first_not_of(" \t");
+    return text == std::string_view::npos || firstLine[text] == '#';
+}
+
 }  // namespace
 
 std::string MarkerDateText()
@@ -101,9 +114,12 @@ std::string BuildKeyText(const KeyframeTables &tables, const std::string &dateTe
     out += "# KEYFRAME " + ShownName(tables.SourceFileName) + " has been zerka by ZerKA " +
            std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + " on " + dateText;
     out += kCrLf;
-    // Header line 1 is the source's own first line; the marker line takes its place.
-    // When that line is the NODES line itself it stays, or the output could not be read.
-    for (int h = tables.HeaderLineCount == 1 ? 1 : 2; h <= tables.HeaderLineCount; ++h) {
+    const int firstKept = MarkerTakesThePlaceOf(tables.HeaderLines(1)) ? 2 : 1;
+    if (firstKept == 1 && tables.HeaderLineCount >= kMaxHeaderLines)
+        throw FileError(ErrorCode::Subscript, tables.SourceFileName, 1,
+                        "this first line is data and is kept below the marker line, which "
+                        "would give the output more than 100 header lines");
+    for (int h = firstKept; h <= tables.HeaderLineCount; ++h) {
         out += tables.HeaderLines(h);
         out += kCrLf;
     }

@@ -15,7 +15,8 @@ inline constexpr int kVersionMinor = 2;
 std::string MarkerDateText();
 
 // Composes a whole keyframe file from the tables in the tool's fixed column layout,
-// every line ending in CR LF, starting with a marker line naming SourceFileName.
+// every line ending in CR LF, starting with a marker line naming SourceFileName. Fails
+// with code 9 when keeping a first line that is data would make a header of 101 lines.
 std::string BuildKeyText(const KeyframeTables &tables,
                          const std::string &dateText = MarkerDateText());
 

@@ -162,6 +162,16 @@ TEST(ListKeyFiles, OffersRegularVisibleKeyFilesSortedIgnoringCase)
     EXPECT_EQ(ListKeyFiles(dir / "missing"), Names{});
 }
 
+TEST(ListKeyFiles, FoldsOnlyAsciiLettersAndComparesEveryByteUnsigned)
+{
+    testing::TempDir dir;
+    const Names sorted = {"_.key", "A.key", "a.key",    "b.KEY",
+                          "z.key", "~.key", "\x7F.key", "\xC3\xA4.key"};
+    for (const std::string &name : sorted)
+        testing::WriteFile(dir / name, "");
+    EXPECT_EQ(ListKeyFiles(dir.Path().string()), sorted);
+}
+
 TEST(OutputName, DropsTheLastFourCharactersAndAddsKey)
 {
     EXPECT_EQ(OutputNameFor("walk.KEY"), "walk.key");

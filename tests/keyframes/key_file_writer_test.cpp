@@ -50,15 +50,18 @@ TEST(KeyFileWriter, BuildsTheExactBytesOfASmallFile)
                   "\r\n");
 }
 
-TEST(KeyFileWriter, WritesOnlyTheMarkerAndHeaderWhenThereAreNoNodes)
+TEST(KeyFileWriter, TheMarkerReplacesTheFirstLineOnlyWhenItIsEmptyOrAComment)
 {
     const struct {
         const char *source;
         const char *afterMarker;
     } rows[] = {
         {"# k\nFLAGS 1\nNODES 0\n\n", "FLAGS 1\r\nNODES 0\r\n\r\n"},
-        // A NODES line that is the file's first line is kept, so the output reads back.
+        {"\nFLAGS 1\nNODES 0\n\n", "FLAGS 1\r\nNODES 0\r\n\r\n"},
+        {"\xEF\xBB\xBF \t# k\nNODES 0\n\n", "NODES 0\r\n\r\n"},
         {"NODES 0\n\n", "NODES 0\r\n\r\n"},
+        {"FLAGS 3\nNODES 0\n\n", "FLAGS 3\r\nNODES 0\r\n\r\n"},
+        {"SECTION: HEADER\nNODES 0\n\n", "SECTION: HEADER\r\nNODES 0\r\n\r\n"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.source);
@@ -66,6 +69,18 @@ TEST(KeyFileWriter, WritesOnlyTheMarkerAndHeaderWhenThereAreNoNodes)
                   std::string("# KEYFRAME in.key has been zerka by ZerKA 0.2 on D\r\n") +
                       row.afterMarker);
     }
+
+    // An output converted again still loops and comes out the same.
+    const std::string once = BuildKeyText(Read("FLAGS 3\nNODES 0\n\n"), "D");
+    EXPECT_TRUE(Read(once).WrapsAround);
+    EXPECT_EQ(BuildKeyText(Read(once), "D"), once);
+
+    // Kept below the marker, a first line of a 100-line header would make one too many.
+    std::string full = "FLAGS 3\n";
+    for (int h = 2; h < kMaxHeaderLines; ++h)
+        full += "SECTION: HEADER\n";
+    const KeyframeTables tables = Read(full + "NODES 0\n\n");
+    testing::ExpectFileError([&] { BuildKeyText(tables, "D"); }, ErrorCode::Subscript);
 }
 
 TEST(KeyFileWriter, TextsAsLongAsTheirColumnGetOneSpaceAndReadBackUnchanged)
