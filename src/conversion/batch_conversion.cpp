@@ -66,6 +66,10 @@ void MarkFailed(FileOutcome &outcome, const FileError &error)
 // Names the staged outputs in list order, then makes the names durable.
 void PublishGroup(std::vector<Staged> &group, OutputFolder &output, BatchResult &result)
 {
+    std::vector<StagedFile *> files;
+    for (Staged &staged : group)
+        files.push_back(&staged.File);
+    output.MakeDurable(files);
     std::vector<std::size_t> published;
     for (Staged &staged : group) {
         FileOutcome &outcome = result.Files[staged.Index];

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "keyframe_tables.h"
 
@@ -113,6 +114,7 @@ private:
     std::string tempName_;  // empty while the file has no name at all
     std::string name_;
     std::string shown_;
+    bool durable_ = false;
 };
 
 // The folder outputs go to. An output is written in two steps so that a batch pays for
@@ -134,8 +136,11 @@ public:
     // shownName what messages call it (the folder's name and name when empty).
     StagedFile Stage(std::string_view bytes, const std::string &name,
                      const std::string &shownName = {});
-    // Makes the staged file durable and names it, replacing an existing file of that name
-    // (never a folder). On failure the staged file is gone and nothing was replaced.
+    // Makes staged files durable in one pass, so a group of outputs waits for the disk once.
+    void MakeDurable(std::vector<StagedFile *> &files);
+    // Makes the staged file durable (unless MakeDurable did) and names it, replacing an existing
+    // file of that name (never a folder). On failure the staged file is gone and nothing was
+    // replaced.
     void Publish(StagedFile &file);
     // Makes the names given by Publish durable.
     void SyncNames();
