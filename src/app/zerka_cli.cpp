@@ -1,6 +1,9 @@
 // zerka-cli: the batch conversion of the window, for folders converted in bulk and for
 // machines without a display.
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <exception>
@@ -46,10 +49,26 @@ void PrintMessage(const std::string &text)
     std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
+// Set when standard output was closed at start.
+bool stdoutWasClosed = false;
+
+// A closed standard stream would give its number to the next file opened, and the report
+// would land in that file: each closed one is held by /dev/null instead, and a closed
+// standard output is remembered as an output that could not be written.
+void GuardStandardStreams()
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1)
+            continue;
+        stdoutWasClosed = stdoutWasClosed || fd == 1;
+        ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    }
+}
+
 // A full disk or a closed pipe on standard output must not pass for success.
 int CheckedExit(int status)
 {
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) || stdoutWasClosed) {
         std::fprintf(stderr, "zerka-cli: cannot write the report to standard output\n");
         return kExitUsage;
     }
@@ -69,6 +88,7 @@ void LoadModel(zerka::KeyframeTables &tables, const char *path, bool isOld)
 
 int main(int argc, char **argv)
 {
+    GuardStandardStreams();
     if (argc == 2 && (std::string_view(argv[1]) == "-h" || std::string_view(argv[1]) == "--help")) {
         std::cout << kUsage;
         return kExitAllConverted;
