@@ -120,6 +120,8 @@ frmMain::~frmMain() = default;
 
 void frmMain::setDialogs(std::unique_ptr<Dialogs> dialogs) { dialogs_ = std::move(dialogs); }
 
+void frmMain::openFolder(const QString &path) { Dir1->setPath(path); }
+
 void frmMain::createControls()
 {
     // The frames come first so that they are drawn behind the controls they group.
