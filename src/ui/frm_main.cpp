@@ -104,7 +104,7 @@ frmMain::frmMain(KeyframeTables &tables, QWidget *parent)
     InitZerkaResources();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(kAppCaption));
-    setWindowIcon(QIcon(QStringLiteral(":/zerka/zerka.png")));
+    setWindowIcon(QIcon(QStringLiteral(":/zerka/zerka.svg")));
     setFixedSize(ToPixels(kClientWidthTwips, kClientHeightTwips));
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
