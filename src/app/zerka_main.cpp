@@ -34,6 +34,7 @@ public:
             "folder's New subfolder. zerka-cli does the same without a window.\n"
             "\n"
             "Qt's own options, such as -platform NAME, are accepted as well.\n"
+            "\n"
             "Exit status: 0 once the window is closed, 2 for a wrong argument or when no\n"
             "display is available (DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM)."));
         // Qt's own options are single-dash words ("-platformpluginpath"); read as letters,
