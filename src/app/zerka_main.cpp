@@ -17,8 +17,8 @@ constexpr int kExitUsage = 2;
 
 // Qt platforms that draw into memory, a frame buffer or a remote viewer: none needs
 // DISPLAY or WAYLAND_DISPLAY.
-constexpr const char *kPlatformsWithoutDisplay[] = {
-    "offscreen", "minimal", "minimalegl", "vnc", "linuxfb", "eglfs", "vkkhrdisplay"};
+constexpr const char *kPlatformsWithoutDisplay[] = {"offscreen", "minimal", "minimalegl",  "vnc",
+                                                    "linuxfb",   "eglfs",   "vkkhrdisplay"};
 
 class CommandLine {
 public:
