@@ -16,6 +16,7 @@
 
 #include "conversion/batch_conversion.h"
 #include "conversion/hierarchy_reader.h"
+#include "zerka_version.h"
 
 namespace {
 
@@ -94,7 +95,7 @@ int main(int argc, char **argv)
         return kExitAllConverted;
     }
     if (argc == 2 && std::string_view(argv[1]) == "--version") {
-        std::cout << "zerka-cli 0.2\n";
+        std::cout << "zerka-cli " << zerka::kVersionText << '\n';
         return kExitAllConverted;
     }
     if (argc != 4) {

@@ -3,11 +3,9 @@
 #include <string>
 
 #include "keyframe_tables.h"
+#include "zerka_version.h"
 
 namespace zerka {
-
-inline constexpr int kVersionMajor = 0;
-inline constexpr int kVersionMinor = 2;
 
 // The marker line's date: SOURCE_DATE_EPOCH (seconds, UTC) when it is set, so outputs
 // can be reproduced byte for byte; otherwise the local date and time in the user's

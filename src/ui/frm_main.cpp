@@ -104,7 +104,7 @@ frmMain::frmMain(KeyframeTables &tables, QWidget *parent)
     InitZerkaResources();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(kAppCaption));
-    setWindowIcon(QIcon(QStringLiteral(":/zerka/zerka.png")));
+    setWindowIcon(QIcon(QStringLiteral(":/zerka/zerka.svg")));
     setFixedSize(ToPixels(kClientWidthTwips, kClientHeightTwips));
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
@@ -119,6 +119,8 @@ frmMain::frmMain(KeyframeTables &tables, QWidget *parent)
 frmMain::~frmMain() = default;
 
 void frmMain::setDialogs(std::unique_ptr<Dialogs> dialogs) { dialogs_ = std::move(dialogs); }
+
+void frmMain::openFolder(const QString &path) { Dir1->setPath(path); }
 
 void frmMain::createControls()
 {

@@ -32,6 +32,9 @@ public:
     // Message boxes and the file dialog go through dialogs; tests answer them.
     void setDialogs(std::unique_ptr<Dialogs> dialogs);
 
+    // Points the folder lists at path instead of the folder the program was started in.
+    void openFolder(const QString &path);
+
 private:
     void createControls();
     void placeControls();
