@@ -1,8 +1,10 @@
 // zerka-cli: the batch conversion of the window, for folders converted in bulk and for
 // machines without a display.
 
+#if !defined(_WIN32)
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 
 #include <csignal>
 #include <cstdio>
@@ -16,6 +18,7 @@
 
 #include "conversion/batch_conversion.h"
 #include "conversion/hierarchy_reader.h"
+#include "keyframes/utf8_paths.h"
 #include "zerka_version.h"
 
 namespace {
@@ -56,14 +59,17 @@ bool stdoutWasClosed = false;
 // A closed standard stream would give its number to the next file opened, and the report
 // would land in that file: each closed one is held by /dev/null instead, and a closed
 // standard output is remembered as an output that could not be written.
+// (Windows never gives a standard stream's number to a file the core opens.)
 void GuardStandardStreams()
 {
+#if !defined(_WIN32)
     for (int fd = 0; fd <= 2; ++fd) {
         if (::fcntl(fd, F_GETFD) != -1)
             continue;
         stdoutWasClosed = stdoutWasClosed || fd == 1;
         ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
     }
+#endif
 }
 
 // A full disk or a closed pipe on standard output must not pass for success.
@@ -87,7 +93,12 @@ void LoadModel(zerka::KeyframeTables &tables, const char *path, bool isOld)
 
 }  // namespace
 
+// Windows enters at wmain (windows_main.cpp), which passes the arguments on as UTF-8.
+#if defined(_WIN32)
+int Utf8Main(int argc, char **argv)
+#else
 int main(int argc, char **argv)
+#endif
 {
     GuardStandardStreams();
     if (argc == 2 && (std::string_view(argv[1]) == "-h" || std::string_view(argv[1]) == "--help")) {
@@ -103,8 +114,10 @@ int main(int argc, char **argv)
         return kExitUsage;
     }
 
+#if !defined(_WIN32)
     // A file-size limit must fail the one write, not kill the run.
     std::signal(SIGXFSZ, SIG_IGN);
+#endif
     try {
         zerka::KeyframeTables tables;
         try {
@@ -115,7 +128,7 @@ int main(int argc, char **argv)
             return kExitUsage;
         }
         std::error_code ec;
-        if (!std::filesystem::is_directory(argv[3], ec)) {
+        if (!std::filesystem::is_directory(zerka::PathFromUtf8(argv[3]), ec)) {
             std::cerr << "zerka-cli: " << zerka::ShownName(argv[3]) << ": not a folder\n";
             return kExitUsage;
         }

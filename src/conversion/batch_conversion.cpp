@@ -11,6 +11,7 @@
 #include "keyframes/key_file_reader.h"
 #include "keyframes/key_file_writer.h"
 #include "keyframes/number_text.h"
+#include "keyframes/utf8_paths.h"
 
 namespace zerka {
 namespace {
@@ -98,9 +99,9 @@ std::vector<std::string> ListKeyFiles(const std::string &directory)
 {
     std::vector<std::string> names;
     std::error_code ec;
-    fs::directory_iterator it(directory, ec);
+    fs::directory_iterator it(PathFromUtf8(directory), ec);
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        std::string name = it->path().filename().string();
+        std::string name = Utf8FromPath(it->path().filename());
         if (name.empty() || name.front() == '.' || !EndsWithKeyAnyCase(name))
             continue;
         std::error_code statError;

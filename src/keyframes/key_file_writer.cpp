@@ -61,6 +61,19 @@ bool ReadSourceDateEpoch(std::time_t &instant)
     return true;
 }
 
+// The calendar fields of an instant, in UTC or in local time, by the thread-safe calls that
+// each system names its own way; all zero for an instant the system cannot place.
+std::tm CalendarFields(std::time_t instant, bool utc)
+{
+    std::tm parts{};
+#if defined(_WIN32)
+    const bool placed = (utc ? gmtime_s(&parts, &instant) : localtime_s(&parts, &instant)) == 0;
+#else
+    const bool placed = (utc ? gmtime_r(&instant, &parts) : localtime_r(&instant, &parts)) != nullptr;
+#endif
+    return placed ? parts : std::tm{};
+}
+
 std::locale UserLocale()
 {
     try {
@@ -87,13 +100,8 @@ bool MarkerTakesThePlaceOf(std::string_view firstLine)
 std::string MarkerDateText()
 {
     std::time_t instant{};
-    std::tm parts{};
-    if (ReadSourceDateEpoch(instant)) {
-        gmtime_r(&instant, &parts);
-    } else {
-        instant = std::time(nullptr);
-        localtime_r(&instant, &parts);
-    }
+    const bool fixed = ReadSourceDateEpoch(instant);
+    const std::tm parts = CalendarFields(fixed ? instant : std::time(nullptr), fixed);
     // Made once: building a named locale opens a dozen locale files, which cost more than
     // composing a whole key file.
     static const std::locale userLocale = UserLocale();

@@ -1,0 +1,532 @@
+// The file layer on Windows, keeping the promises of files.cpp with Win32 calls. Names
+// arrive as UTF-8 and reach the system as UTF-16, so no name depends on the code page.
+//
+// The classes keep a HANDLE in their int: kernel handles have 32 significant bits (Windows
+// keeps them so for 32-bit programs), so the header stays the same on every system, and
+// no handle is ever a C runtime descriptor that standard output could be confused with.
+
+#include "files.h"
+
+#define WIN32_LEAN_AND_MEAN
+#if !defined(NOMINMAX)
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <system_error>
+
+namespace zerka {
+namespace {
+
+// Reads and writes go in pieces a DWORD can count.
+constexpr std::size_t kMaxPiece = std::size_t{1} << 30;
+
+HANDLE ToHandle(int value) { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(value)); }
+
+FileHandle Own(HANDLE handle)
+{
+    if (handle == INVALID_HANDLE_VALUE || handle == nullptr)
+        return FileHandle();
+    return FileHandle(static_cast<int>(reinterpret_cast<std::intptr_t>(handle)));
+}
+
+std::wstring Wide(std::string_view text)
+{
+    if (text.empty())
+        return {};
+    const int length = static_cast<int>(text.size());
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, out.data(), size);
+    return out;
+}
+
+std::string Utf8(std::wstring_view text)
+{
+    if (text.empty())
+        return {};
+    const int length = static_cast<int>(text.size());
+    const int size =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+// The errno value of a Win32 error that has one, so that codes and reasons read as they do
+// on POSIX systems; 0 for the others.
+int ErrnoFor(DWORD error)
+{
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME: return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_NETWORK_ACCESS_DENIED: return EACCES;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: return EEXIST;
+    case ERROR_DIRECTORY: return ENOTDIR;
+    case ERROR_FILENAME_EXCED_RANGE: return ENAMETOOLONG;
+    case ERROR_CRC:
+    case ERROR_READ_FAULT:
+    case ERROR_WRITE_FAULT:
+    case ERROR_GEN_FAILURE:
+    case ERROR_IO_DEVICE:
+    case ERROR_NOT_READY: return EIO;
+    default: return 0;
+    }
+}
+
+// The system's own sentence, without its full stop and line break.
+std::string SystemText(DWORD error)
+{
+    wchar_t *text = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
+    std::string out = length > 0 ? Utf8(std::wstring_view(text, length)) : std::string();
+    ::LocalFree(text);
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == ' ' ||
+                            out.back() == '.'))
+        out.pop_back();
+    return out.empty() ? "Windows error " + std::to_string(error) : out;
+}
+
+std::string Reason(DWORD error)
+{
+    const int known = ErrnoFor(error);
+    return known != 0 ? std::generic_category().message(known) : SystemText(error);
+}
+
+[[noreturn]] void ThrowWindowsError(DWORD error, const std::string &file, std::string_view doing)
+{
+    const int known = ErrnoFor(error);
+    ErrorCode code = known != 0 ? CodeForSystemError(known) : ErrorCode::PathAccess;
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
+        code = ErrorCode::PermissionDenied;  // in use by another program, which says so
+    throw FileError(code, file, 0, std::string(doing) + ": " + Reason(error));
+}
+
+std::string Joined(const std::string &folder, const std::string &name)
+{
+    return folder.empty() || folder == "." ? name : folder + "/" + name;
+}
+
+bool IsTemporaryName(std::string_view name)
+{
+    const bool ours = name.size() > kTempPrefix.size() + kTempSuffix.size() &&
+                      name.substr(0, kTempPrefix.size()) == kTempPrefix &&
+                      name.substr(name.size() - kTempSuffix.size()) == kTempSuffix;
+    // Earlier versions named them ".NAME.<random>.zerka-tmp".
+    constexpr std::string_view kOldSuffix = ".zerka-tmp";
+    const bool earlier = name.size() > kOldSuffix.size() + 1 && name.front() == '.' &&
+                         name.substr(name.size() - kOldSuffix.size()) == kOldSuffix;
+    return ours || earlier;
+}
+
+// The open folder's path as it is now, links resolved, ending in a backslash. Windows has
+// no call that opens a name relative to a folder handle, so names are joined to this: a
+// folder is held open without FILE_SHARE_DELETE, and Windows refuses to rename or remove a
+// folder that is open or has open files below it, so the path leads to that very folder
+// for as long as it is held. The "\\?\" form takes every name literally, trailing dots and
+// device names such as "nul.key" included.
+std::wstring FolderPath(int folder, const std::string &shown, std::string_view doing)
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD size = ::GetFinalPathNameByHandleW(ToHandle(folder), path.data(),
+                                                       static_cast<DWORD>(path.size()),
+                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (size == 0)
+            ThrowWindowsError(::GetLastError(), shown, doing);
+        const bool fits = size < path.size();
+        path.resize(size);
+        if (fits)
+            break;
+    }
+    if (path.back() != L'\\')
+        path += L'\\';
+    return path;
+}
+
+// Marks an open file to be removed when its last handle closes.
+bool RemoveOnClose(int file)
+{
+    FILE_DISPOSITION_INFO remove{TRUE};
+    return ::SetFileInformationByHandle(ToHandle(file), FileDispositionInfo, &remove,
+                                        sizeof remove) != 0;
+}
+
+// Reads up to count bytes from offset; 0 at the end of the file.
+std::size_t ReadSome(int file, std::uint64_t offset, char *into, std::size_t count,
+                     const std::string &name)
+{
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    if (::ReadFile(ToHandle(file), into, static_cast<DWORD>(std::min(count, kMaxPiece)), &got,
+                   &at))
+        return got;
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_HANDLE_EOF)
+        return 0;
+    throw FileError(ErrorCode::DeviceIo, name, 0, "cannot read: " + Reason(error));
+}
+
+FileHandle OpenForReading(const std::wstring &path)
+{
+    // Backup semantics open a folder too, so that it is refused as one, not as a denial.
+    return Own(::CreateFileW(path.c_str(), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+}  // namespace
+
+ErrorCode CodeForSystemError(int error)
+{
+    switch (error) {
+    case ENOENT: return ErrorCode::FileNotFound;
+    case EACCES:
+    case EPERM: return ErrorCode::PermissionDenied;
+    case EIO: return ErrorCode::DeviceIo;
+    default: return ErrorCode::PathAccess;
+    }
+}
+
+void ThrowSystemError(int error, const std::string &file, std::string_view doing)
+{
+    throw FileError(CodeForSystemError(error), file, 0,
+                    std::string(doing) + ": " + std::generic_category().message(error));
+}
+
+FileHandle &FileHandle::operator=(FileHandle &&other) noexcept
+{
+    if (this != &other) {
+        if (fd_ >= 0)
+            ::CloseHandle(ToHandle(fd_));
+        fd_ = other.Release();
+    }
+    return *this;
+}
+
+FileHandle::~FileHandle()
+{
+    if (fd_ >= 0)
+        ::CloseHandle(ToHandle(fd_));
+}
+
+int FileHandle::Release()
+{
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
+// base < 0: path is the caller's own, relative to the working folder or whole.
+Folder Folder::OpenAt(int base, const std::string &path, const std::string &name)
+{
+    Folder folder;
+    folder.name_ = name;
+    const std::wstring wide = base < 0 ? Wide(path.empty() ? "." : path)
+                                       : FolderPath(base, name, "cannot open") + Wide(path);
+    folder.handle_ = Own(::CreateFileW(wide.c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!folder.handle_)
+        ThrowWindowsError(::GetLastError(), name, "cannot open");
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(ToHandle(folder.Fd()), &info))
+        ThrowWindowsError(::GetLastError(), name, "cannot open");
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        ThrowSystemError(ENOTDIR, name, "is not a folder");
+    // The volume's serial and the file index name a folder whatever path led to it.
+    folder.device_ = info.dwVolumeSerialNumber;
+    folder.inode_ = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    return folder;
+}
+
+Folder Folder::Open(const std::string &path, const std::string &name)
+{
+    return OpenAt(-1, path, name);
+}
+
+bool Folder::SameAs(const Folder &other) const
+{
+    return device_ == other.device_ && inode_ == other.inode_;
+}
+
+InputFile::InputFile(FileHandle handle, std::string name)
+    : handle_(std::move(handle)), name_(std::move(name))
+{
+    // Checked on the open file itself: the name may have been swapped since the folder was
+    // listed. A pipe or a device has no file information, so its type is asked first.
+    const HANDLE file = ToHandle(handle_.Get());
+    const bool disk = ::GetFileType(file) == FILE_TYPE_DISK;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (disk && !::GetFileInformationByHandle(file, &info))
+        ThrowWindowsError(::GetLastError(), name_, "cannot open");
+    if (disk && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        throw FileError(ErrorCode::PathAccess, name_, 0, "is a folder, not a file");
+    if (!disk)
+        throw FileError(ErrorCode::PathAccess, name_, 0,
+                        "is not a regular file (a FIFO, a device or a socket)");
+    size_ = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+}
+
+InputFile InputFile::Open(const std::string &path, const std::string &name)
+{
+    FileHandle handle = OpenForReading(Wide(path));
+    if (!handle)
+        ThrowWindowsError(::GetLastError(), name, "cannot open");
+    return InputFile(std::move(handle), name);
+}
+
+InputFile InputFile::OpenIn(const Folder &folder, const std::string &name)
+{
+    FileHandle handle = OpenForReading(FolderPath(folder.Fd(), name, "cannot open") + Wide(name));
+    if (!handle)
+        ThrowWindowsError(::GetLastError(), name, "cannot open");
+    return InputFile(std::move(handle), name);
+}
+
+std::string InputFile::ReadAll() const
+{
+    if (size_ > kMaxTextBytes)
+        throw FileError(ErrorCode::OutOfMemory, name_, 0,
+                        "is larger than 64 MiB, too large for a key file");
+    std::string text(static_cast<std::size_t>(size_), '\0');
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const std::size_t got =
+            ReadSome(handle_.Get(), done, text.data() + done, text.size() - done, name_);
+        if (got == 0)
+            break;  // shrank since it was opened: what is there is the file now
+        done += got;
+    }
+    text.resize(done);
+    return text;
+}
+
+void InputFile::ReadAt(std::uint64_t offset, char *into, std::size_t count) const
+{
+    for (std::size_t done = 0; done < count;) {
+        const std::size_t got =
+            ReadSome(handle_.Get(), offset + done, into + done, count - done, name_);
+        if (got == 0)
+            throw FileError(ErrorCode::DeviceIo, name_, 0,
+                            "cannot read: the file shrank while it was read");
+        done += got;
+    }
+}
+
+StagedFile &StagedFile::operator=(StagedFile &&other) noexcept
+{
+    if (this != &other) {
+        Discard();
+        handle_ = std::move(other.handle_);
+        folderFd_ = other.folderFd_;
+        tempName_ = std::move(other.tempName_);
+        name_ = std::move(other.name_);
+        shown_ = std::move(other.shown_);
+        durable_ = other.durable_;
+        other.tempName_.clear();
+    }
+    return *this;
+}
+
+StagedFile::~StagedFile() { Discard(); }
+
+// Removed through its own handle: no name is looked up, so nothing else can be hit.
+void StagedFile::Discard()
+{
+    if (!tempName_.empty() && handle_)
+        RemoveOnClose(handle_.Get());
+    tempName_.clear();
+    handle_ = FileHandle();
+}
+
+OutputFolder::OutputFolder(Folder folder) : folder_(std::move(folder))
+{
+    std::random_device device;
+    seed_ =
+        (static_cast<std::uint64_t>(device()) << 32) ^ device() ^
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+        (static_cast<std::uint64_t>(::GetCurrentProcessId()) << 20);
+}
+
+OutputFolder OutputFolder::OpenChild(const Folder &parent, const std::string &childName)
+{
+    // The reason the folder could not be made is the one to show; a later open would
+    // only say that it does not exist.
+    const std::wstring path = FolderPath(parent.Fd(), childName, "cannot make the folder") +
+                              Wide(childName);
+    if (!::CreateDirectoryW(path.c_str(), nullptr)) {
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_ALREADY_EXISTS)
+            ThrowWindowsError(error, childName, "cannot make the folder");
+    }
+    Folder folder = Folder::OpenAt(parent.Fd(), childName, childName);
+    if (folder.SameAs(parent))
+        throw FileError(ErrorCode::PathAccess, {}, 0,
+                        "the output folder " + childName + " is the source folder");
+    OutputFolder output(std::move(folder));
+    output.RemoveDeadTemporaries();
+    return output;
+}
+
+OutputFolder OutputFolder::Open(const std::string &path, const std::string &name)
+{
+    return OutputFolder(Folder::Open(path, name));
+}
+
+std::string OutputFolder::NewTempName()
+{
+    // splitmix64: cheap, and distinct for every call of this folder's writer.
+    std::uint64_t z = seed_ + 0x9e3779b97f4a7c15ULL * ++counter_;
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+    z ^= z >> 31;
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(z));
+    return std::string(kTempPrefix) + hex + std::string(kTempSuffix);
+}
+
+// A writer holds its temporary file open, sharing nothing but deletion, for as long as it
+// lives; so one that can be opened for reading belongs to a dead run, and the files of
+// batches still running are never touched. The handle that proves it also removes it, and
+// shares nothing, so no writer can take the file back in between.
+void OutputFolder::RemoveDeadTemporaries()
+{
+    std::wstring folder;
+    try {
+        folder = FolderPath(folder_.Fd(), folder_.Name(), "cannot list");
+    } catch (const FileError &) {
+        return;
+    }
+    WIN32_FIND_DATAW found{};
+    const HANDLE listing = ::FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &found,
+                                              FindExSearchNameMatch, nullptr, 0);
+    if (listing == INVALID_HANDLE_VALUE)
+        return;
+    constexpr DWORD kNotAFile = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    do {
+        if ((found.dwFileAttributes & kNotAFile) != 0 || !IsTemporaryName(Utf8(found.cFileName)))
+            continue;
+        const FileHandle file = Own(::CreateFileW((folder + found.cFileName).c_str(),
+                                                  GENERIC_READ | DELETE, 0, nullptr, OPEN_EXISTING,
+                                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (file && ::GetFileType(ToHandle(file.Get())) == FILE_TYPE_DISK &&
+            ::GetFileInformationByHandle(ToHandle(file.Get()), &info) &&
+            (info.dwFileAttributes & kNotAFile) == 0)
+            RemoveOnClose(file.Get());
+    } while (::FindNextFileW(listing, &found));
+    ::FindClose(listing);
+}
+
+StagedFile OutputFolder::Stage(std::string_view bytes, const std::string &name,
+                               const std::string &shownName)
+{
+    StagedFile staged;
+    staged.folderFd_ = folder_.Fd();
+    staged.name_ = name;
+    staged.shown_ = shownName.empty() ? Joined(folder_.Name(), name) : shownName;
+    const std::string &shown = staged.shown_;
+    const std::wstring folder = FolderPath(folder_.Fd(), shown, "cannot write");
+    // Windows cannot make a file without a name, so a temporary name stands in, held as
+    // RemoveDeadTemporaries expects: deletion, which the rename needs, is all it shares.
+    for (;;) {
+        const std::string temp = NewTempName();
+        staged.handle_ = Own(::CreateFileW((folder + Wide(temp)).c_str(), GENERIC_WRITE | DELETE,
+                                           FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (staged.handle_) {
+            staged.tempName_ = temp;
+            break;
+        }
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS)
+            ThrowWindowsError(error, shown, "cannot write");
+    }
+
+    for (std::size_t done = 0; done < bytes.size();) {
+        DWORD wrote = 0;
+        if (!::WriteFile(ToHandle(staged.handle_.Get()), bytes.data() + done,
+                         static_cast<DWORD>(std::min(bytes.size() - done, kMaxPiece)), &wrote,
+                         nullptr))
+            ThrowWindowsError(::GetLastError(), shown, "cannot write");
+        done += wrote;
+    }
+    return staged;
+}
+
+void OutputFolder::Publish(StagedFile &file)
+{
+    const std::string &shown = file.shown_;
+    if (!file.durable_ && !::FlushFileBuffers(ToHandle(file.handle_.Get()))) {
+        const DWORD error = ::GetLastError();
+        file.Discard();
+        ThrowWindowsError(error, shown, "cannot write");
+    }
+    std::wstring folder;
+    try {
+        folder = FolderPath(folder_.Fd(), shown, "cannot replace");
+    } catch (const FileError &) {
+        file.Discard();
+        throw;
+    }
+    const std::wstring target = folder + Wide(file.name_);
+    // Write-through: the name is on the disk when the call returns, which is what
+    // SyncNames does elsewhere.
+    if (!::MoveFileExW((folder + Wide(file.tempName_)).c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = ::GetLastError();
+        file.Discard();
+        // A folder in the way is only "access denied" here; say what it is, as elsewhere.
+        const DWORD existing = ::GetFileAttributesW(target.c_str());
+        if (error == ERROR_ACCESS_DENIED && existing != INVALID_FILE_ATTRIBUTES &&
+            (existing & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            ThrowSystemError(EISDIR, shown, "cannot replace");
+        ThrowWindowsError(error, shown, "cannot replace");
+    }
+    file.tempName_.clear();
+    file.Discard();
+}
+
+// Short of flushing a whole volume, which takes an administrator, Windows has no call that
+// makes many files durable at once: Publish flushes each file.
+void OutputFolder::MakeDurable(std::vector<StagedFile *> &) { }
+
+// Publish renamed with write-through, so the names are durable already.
+void OutputFolder::SyncNames() { }
+
+std::string ReadTextFile(const std::string &path, const std::string &name)
+{
+    return InputFile::Open(path, name.empty() ? path : name).ReadAll();
+}
+
+void WriteTextFile(const std::string &path, std::string_view text, const std::string &name)
+{
+    const std::string shown = name.empty() ? path : name;
+    const std::size_t cut = path.find_last_of("/\\");
+    const std::string folder = cut == std::string::npos ? "." : path.substr(0, cut + 1);
+    const std::string leaf = cut == std::string::npos ? path : path.substr(cut + 1);
+    OutputFolder output = OutputFolder::Open(folder, shown);
+    StagedFile staged = output.Stage(text, leaf, shown);
+    output.Publish(staged);
+    output.SyncNames();
+}
+
+}  // namespace zerka
