@@ -139,6 +139,8 @@ TEST_F(Batch, ANewEntryThatIsNotAFolderFailsEveryFileWithoutTouchingTheSources)
 
 TEST_F(Batch, NamesDifferingOnlyInCaseDoNotOverwriteEachOthersOutput)
 {
+    if (!testing::FolderTellsCaseApart(dir.Path()))
+        GTEST_SKIP() << "a.KEY and a.key are one file here";
     LoadHierarchies();
     // Listed as "a.KEY" then "a.key"; both would be written as New/a.key.
     testing::WriteFile(dir / "a.KEY", keyText);
@@ -165,8 +167,10 @@ TEST(ListKeyFiles, OffersRegularVisibleKeyFilesSortedIgnoringCase)
 TEST(ListKeyFiles, FoldsOnlyAsciiLettersAndComparesEveryByteUnsigned)
 {
     testing::TempDir dir;
-    const Names sorted = {"_.key", "A.key", "a.key",    "b.KEY",
-                          "z.key", "~.key", "\x7F.key", "\xC3\xA4.key"};
+    Names sorted = {"_.key", "A.key", "a.key",    "b.KEY",
+                    "z.key", "~.key", "\x7F.key", "\xC3\xA4.key"};
+    if (!testing::FolderTellsCaseApart(dir.Path()))
+        sorted.erase(std::find(sorted.begin(), sorted.end(), "a.key"));  // it is A.key there
     for (const std::string &name : sorted)
         testing::WriteFile(dir / name, "");
     EXPECT_EQ(ListKeyFiles(dir.Path().string()), sorted);

@@ -171,7 +171,7 @@ TEST_F(Conversion, AValueThatDoesNotParseStopsTheConversionAndWritesNothing)
         const FileError error =
             ExpectFileError([&] { ConvertKeyFile(tables, dir / "out.key"); }, row.code);
         const std::string message = error.what();
-        EXPECT_EQ(message.substr(message.rfind('/') + 1), row.message);
+        EXPECT_EQ(message.substr(message.find_last_of("/\\") + 1), row.message);
         EXPECT_FALSE(std::filesystem::exists(dir / "out.key"));
     }
 }

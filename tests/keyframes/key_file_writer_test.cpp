@@ -143,14 +143,14 @@ TEST(KeyFileWriter, ReadBuildReadKeepsEveryFieldAndRebuildsTheSameBytes)
 
 TEST(KeyFileWriter, SourceDateEpochFixesTheMarkerDate)
 {
-    ::setenv("SOURCE_DATE_EPOCH", "86400", 1);
-    ::setenv("LC_ALL", "C", 1);
+    testing::SetEnvironment("SOURCE_DATE_EPOCH", "86400");
+    testing::SetEnvironment("LC_ALL", "C");
     EXPECT_EQ(MarkerDateText(), "01/02/70 00:00:00");
     EXPECT_EQ(
         BuildKeyText(Read("NODES 0\n\n")),
         "# KEYFRAME in.key has been zerka by ZerKA 0.2 on 01/02/70 00:00:00\r\nNODES 0\r\n\r\n");
-    ::unsetenv("SOURCE_DATE_EPOCH");
-    ::unsetenv("LC_ALL");
+    testing::SetEnvironment("SOURCE_DATE_EPOCH", nullptr);
+    testing::SetEnvironment("LC_ALL", nullptr);
 }
 
 }  // namespace

@@ -1,8 +1,15 @@
 #include "support/test_support.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
+
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
+
+#include "keyframes/utf8_paths.h"
 
 namespace zerka::testing {
 
@@ -25,9 +32,14 @@ TempDir::~TempDir()
     std::filesystem::remove_all(path_, ec);
 }
 
+std::string TempDir::operator/(const std::string &name) const
+{
+    return Utf8FromPath(path_ / PathFromUtf8(name));
+}
+
 void WriteFile(const std::string &path, const std::string &bytes)
 {
-    std::ofstream out(path, std::ios::binary);
+    std::ofstream out(PathFromUtf8(path), std::ios::binary);
     out << bytes;
     if (!out)
         throw std::runtime_error("test fixture: cannot write " + path);
@@ -35,12 +47,43 @@ void WriteFile(const std::string &path, const std::string &bytes)
 
 std::string ReadFile(const std::string &path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(PathFromUtf8(path), std::ios::binary);
     if (!in)
         throw std::runtime_error("test fixture: cannot read " + path);
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
+}
+
+bool FolderTellsCaseApart(const std::filesystem::path &folder)
+{
+    const std::filesystem::path probe = folder / "case-probe";
+    std::ofstream(probe).put('x');
+    std::error_code ec;
+    const bool apart = !std::filesystem::exists(folder / "CASE-PROBE", ec);
+    std::filesystem::remove(probe, ec);
+    return apart;
+}
+
+void SetEnvironment(const char *name, const char *value)
+{
+#if defined(_WIN32)
+    ::_putenv_s(name, value ? value : "");  // an empty value removes it there
+#else
+    if (value)
+        ::setenv(name, value, 1);
+    else
+        ::unsetenv(name);
+#endif
+}
+
+bool PermissionBitsApply()
+{
+#if defined(_WIN32)
+    return false;
+#else
+    return ::geteuid() != 0;
+#endif
 }
 
 std::string Crlf(const std::string &lfText)

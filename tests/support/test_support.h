@@ -20,14 +20,26 @@ public:
     TempDir &operator=(const TempDir &) = delete;
 
     const std::filesystem::path &Path() const { return path_; }
-    std::string operator/(const std::string &name) const { return (path_ / name).string(); }
+    // The path of name inside the folder, as the UTF-8 text the core takes.
+    std::string operator/(const std::string &name) const;
 
 private:
     std::filesystem::path path_;
 };
 
+// Paths are UTF-8, as everywhere in the core.
 void WriteFile(const std::string &path, const std::string &bytes);
 std::string ReadFile(const std::string &path);
+
+// Whether the folder's file system keeps "a.key" and "A.key" apart (Windows does not).
+bool FolderTellsCaseApart(const std::filesystem::path &folder);
+
+// Sets an environment variable, or removes it when value is null.
+void SetEnvironment(const char *name, const char *value);
+
+// Whether permission bits can deny this process anything: not for root, and not on
+// Windows, where they only set the read-only attribute, which folders ignore.
+bool PermissionBitsApply();
 
 // "a\nb\n" -> "a\r\nb\r\n", to write fixtures readably.
 std::string Crlf(const std::string &lfText);
