@@ -26,8 +26,13 @@ struct BatchResult {
     int NotConvertedCount() const;
 };
 
-// Called after each listed file with the number of files done so far.
+// Called after each listed file, in list order and on the calling thread, with the number
+// of files done so far.
 using BatchProgress = std::function<void(int filesDone)>;
+
+struct BatchOptions {
+    int Workers = 0;  // threads converting at once; 0: one per core
+};
 
 // The names a folder offers as key files: its regular, non-hidden files whose name ends
 // in ".key" in any case, sorted by name ignoring case. An unreadable folder lists none.
@@ -45,9 +50,11 @@ std::string MissingHierarchyText(const KeyframeTables &tables);
 // loaded before, in list order. A file that fails is Not Converted with its reason and
 // gets no output; the others go on. Outputs are made durable a group at a time before
 // their names appear. Afterwards the tables hold the last listed file as far as it got.
-// Shows nothing: the caller reports from the result.
+// Shows nothing: the caller reports from the result. Whatever the number of workers, the
+// outputs, the result and the tables afterwards are those of one thread.
 BatchResult ConvertAll(KeyframeTables &tables, const std::string &directory,
-                       const std::vector<std::string> &names, const BatchProgress &progress = {});
+                       const std::vector<std::string> &names, const BatchProgress &progress = {},
+                       const BatchOptions &options = {});
 
 // Converts the tables, loaded from the file listed as listedName, and stages the result
 // in the output folder under its output name.

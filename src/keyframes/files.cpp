@@ -268,7 +268,7 @@ OutputFolder OutputFolder::Open(const std::string &path, const std::string &name
 std::string OutputFolder::NewTempName()
 {
     // splitmix64: cheap, and distinct for every call of this folder's writer.
-    std::uint64_t z = seed_ + 0x9e3779b97f4a7c15ULL * ++counter_;
+    std::uint64_t z = seed_ + 0x9e3779b97f4a7c15ULL * ++*counter_;
     z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
     z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
     z ^= z >> 31;

@@ -126,13 +126,15 @@ TEST_P(BatchFault, LeavesSourcesAndEarlierOutputsAndReportsTheFile)
     }
 
     const Snapshot before = TakeSnapshot(dir.Path(), true);
-    // Progress comes after each file, so the fault can strike just before b.key's turn, as
-    // another program or a person might while the batch runs.
-    const BatchResult result =
-        ConvertAll(tables, dir.Path().string(), ListKeyFiles(dir.Path().string()), [&](int done) {
+    // Progress comes after each file, so with one worker the fault strikes just before
+    // b.key's turn, as another program or a person might while the batch runs.
+    const BatchResult result = ConvertAll(
+        tables, dir.Path().string(), ListKeyFiles(dir.Path().string()),
+        [&](int done) {
             if (done == 1)
                 fault.atTurnOfB(dir);
-        });
+        },
+        BatchOptions{1});
 
     SetImmutable(dir / "New", false);
     // Sources and anything that stood in New before are as they were. Read permission is
