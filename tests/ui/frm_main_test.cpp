@@ -49,6 +49,14 @@ private:
         w.control<QPushButton>(button)->click();
     }
 
+    // An X server without a window manager activates nothing by itself.
+    static bool activate(QWidget &window)
+    {
+        window.show();
+        window.activateWindow();
+        return QTest::qWaitForWindowActive(&window);
+    }
+
 private slots:
     void init()
     {
@@ -144,9 +152,7 @@ private slots:
     void tabVisitsVisibleEnabledControlsInItsOrder()
     {
         WindowUnderTest w;
-        w.Window.show();
-        w.Window.activateWindow();  // an X server without a window manager activates nothing
-        QVERIFY(QTest::qWaitForWindowActive(&w.Window));
+        QVERIFY(activate(w.Window));
         const auto tabRound = [&w] {
             w.control<QWidget>("Drive1")->setFocus();
             QStringList visited;
@@ -299,6 +305,38 @@ private slots:
             QVERIFY2(w.control<QWidget>(list)->isEnabled(), list);
         QCOMPARE(w.control<QProgressBar>("pb1")->value(), 3);
         QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    void fileListReadsTheFolderAgainOnActivationAndAfterABatch()
+    {
+        WindowUnderTest w;
+        auto *list = w.control<FileList>("File1");
+        QWidget other;
+        QVERIFY(activate(w.Window));
+        list->setCurrentItem(list->findItems("B.KEY", Qt::MatchExactly).first());
+
+        QVERIFY(activate(other));
+        QFile::remove(path("keys/a.key"));
+        WriteBytes(path("keys/c.key"), KeyFileText({1}));
+        QVERIFY(activate(w.Window));
+        QCOMPARE(list->names(), QStringList({"B.KEY", "bad.key", "c.key"}));
+        QCOMPARE(list->fileName(), QString("B.KEY"));
+
+        QVERIFY(activate(other));
+        QFile::remove(path("keys/B.KEY"));
+        QVERIFY(activate(w.Window));
+        QCOMPARE(list->names(), QStringList({"bad.key", "c.key"}));
+        QCOMPARE(list->fileName(), QString());
+
+        // A file that comes without the window being left shows once the batch is over;
+        // the batch converts the files that were listed.
+        load(w, "cmdLoadOld", path("models/old/body.3do"));
+        load(w, "cmdLoad3do", path("models/new.3do"));
+        WriteBytes(path("keys/d.key"), KeyFileText({1}));
+        w.control<QPushButton>("cmdAll")->click();
+        QCOMPARE(w.Boxes->Messages.first(), QString("2"));
+        QCOMPARE(list->names(), QStringList({"bad.key", "c.key", "d.key"}));
+        QVERIFY(!QFile::exists(path("keys/New/d.key")));
     }
 
     void getKeyframeInfoFillsBothViews()
