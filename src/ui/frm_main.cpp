@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -246,12 +247,14 @@ void frmMain::loadHierarchy(bool isOld)
 {
     QString path;
     try {
-        path = dialogs_->openHierarchyFile(this);
+        path = dialogs_->openHierarchyFile(this,
+                                           modelFolder_.isEmpty() ? File1->path() : modelFolder_);
     } catch (const FileError &error) {
         if (error.Code != ErrorCode::Cancelled)
             showMessage(QString::fromStdString(error.what()));
         return;  // a cancel changes nothing
     }
+    modelFolder_ = QFileInfo(path).absolutePath();
     fgNodes->hide();
     try {
         BusyPointer busy;

@@ -61,6 +61,7 @@ private:
     KeyframeTables &tables_;
     std::unique_ptr<Dialogs> dialogs_;
     std::int16_t StepCount = 0;
+    QString modelFolder_;  // of the model file chosen last; the dialog opens there
 
     QGroupBox *Frame1;
     QGroupBox *Frame2;

@@ -1,11 +1,14 @@
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
 
 #include "keyframes/key_file_reader.h"
+#include "ui/dialogs.h"
 #include "ui/flex_grid.h"
 #include "ui/folder_lists.h"
 #include "ui_test_support.h"
@@ -236,6 +239,25 @@ private slots:
                 doubleClickFile(w, action.mid(4));
         }
         QCOMPARE(w.control<QPushButton>("cmdAll")->isEnabled(), enabled);
+    }
+
+    void fileDialogStartsInTheListedFolderThenInTheLastUsed()
+    {
+        WindowUnderTest w;
+        load(w, "cmdLoadOld", path("models/old/body.3do"));
+        load(w, "cmdLoad3do", QString());
+        load(w, "cmdLoad3do", path("models/broken.3do"));
+        load(w, "cmdLoad3do", path("models/new.3do"));
+        QCOMPARE(w.Boxes->StartFolders, QStringList({path("keys"), path("models/old"),
+                                                     path("models/old"), path("models")}));
+
+        const auto dialog = MakeHierarchyDialog(&w.Window, path("models/old"));
+        QCOMPARE(dialog->windowTitle(), QString("Load Hierarchy from 3do..."));
+        QCOMPARE(dialog->directory().absolutePath(), path("models/old"));
+        QCOMPARE(dialog->nameFilters(), QStringList({"3do Files (*.3do)"}));
+        const auto *nameField = dialog->findChild<QLineEdit *>("fileNameEdit");
+        QVERIFY(nameField);
+        QCOMPARE(nameField->text(), QString("*.3do"));
     }
 
     void cancelledDialogChangesNothing()
