@@ -5,9 +5,11 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyleOptionButton>
 #include <QtTest>
 
 #include "keyframes/key_file_reader.h"
+#include "ui/caption_controls.h"
 #include "ui/dialogs.h"
 #include "ui/flex_grid.h"
 #include "ui/folder_lists.h"
@@ -152,6 +154,52 @@ private slots:
         QCOMPARE(w.control<FileList>("File1")->path(), drives->drive());
     }
 
+    void captionsFitAndFrameLinesRunClearOfTheControls()
+    {
+        WindowUnderTest w;
+        const QFont windowFont = w.Window.font();
+        for (const char *name : {"cmdLoadOld", "cmdLoad3do", "cmdAll", "cmdSave", "cmdListMesh"}) {
+            auto *button = w.control<QPushButton>(name);
+            QStyleOptionButton option;
+            option.initFrom(button);
+            const int room = button->style()
+                                 ->subElementRect(QStyle::SE_PushButtonContents, &option, button)
+                                 .width();
+            const auto needed = [button](const QFont &font) {
+                return QFontMetrics(font).size(Qt::TextShowMnemonic, button->text()).width();
+            };
+            QVERIFY2(needed(button->font()) <= room, name);
+            if (button->font() != windowFont)
+                QVERIFY2(needed(windowFont) > room, name);  // only a caption that did not fit
+        }
+        QCOMPARE(w.control<QPushButton>("cmdAll")->text(), QString("&Convert all in Directory"));
+        for (const char *name : {"lblOld", "lbl3do"}) {
+            auto *box = w.control<NameBox>(name);
+            const QSize needed = QFontMetrics(box->font()).size(0, box->toPlainText());
+            QVERIFY2(needed.width() <= box->contentsRect().width() - 2, name);
+            QVERIFY2(needed.height() <= box->contentsRect().height() - 2, name);
+        }
+
+        // No control covers a frame's line or title: each lies within the line or apart.
+        const QList<QWidget *> controls =
+            w.Window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+        for (const char *name : {"Frame1", "Frame2", "Frame3"}) {
+            auto *frame = w.control<GroupFrame>(name);
+            const QPoint at = frame->pos();
+            const QRect line = frame->lineRect().translated(at);
+            const QRect inside = line.adjusted(2, 2, -2, -2);  // the line is two pixels wide
+            QVERIFY2(frame->rect().adjusted(2, 0, -2, 0).contains(frame->titleRect()), name);
+            for (const QWidget *control : controls) {
+                if (qobject_cast<const GroupFrame *>(control) || control->isHidden())
+                    continue;
+                const QRect place = control->geometry();
+                const QString pair = QString(name) + " / " + control->objectName();
+                QVERIFY2(inside.contains(place) || !line.intersects(place), qPrintable(pair));
+                QVERIFY2(!frame->titleRect().translated(at).intersects(place), qPrintable(pair));
+            }
+        }
+    }
+
     void tabVisitsVisibleEnabledControlsInItsOrder()
     {
         WindowUnderTest w;
@@ -258,6 +306,29 @@ private slots:
         const auto *nameField = dialog->findChild<QLineEdit *>("fileNameEdit");
         QVERIFY(nameField);
         QCOMPARE(nameField->text(), QString("*.3do"));
+    }
+
+    void longModelNameShowsElidedInTheMiddleAndKeptWhole()
+    {
+        const QString name = "rebuilt_model_with_a_name_far_too_long_for_its_box_body_v2.3do";
+        WriteBytes(path("models/" + name), ModelFileText({{"mesh1", "0.0", "0.0", "0.0"}}));
+        WindowUnderTest w;
+        auto *box = w.control<NameBox>("lblOld");
+        load(w, "cmdLoadOld", path("models/" + name));
+        const QStringList shown = box->toPlainText().split('\n');
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[0], QString("Old Hierarchy File:"));
+        QVERIFY2(shown[1].startsWith("rebuilt") && shown[1].endsWith("v2.3do") &&
+                     shown[1].size() < name.size(),
+                 qPrintable(shown[1]));
+        QVERIFY(QFontMetrics(box->font()).horizontalAdvance(shown[1]) <
+                box->contentsRect().width());
+        QCOMPARE(box->fullText(), "Old Hierarchy File:\n" + name);
+        QCOMPARE(box->toolTip(), name);
+
+        load(w, "cmdLoadOld", path("models/old/body.3do"));
+        QCOMPARE(box->toPlainText(), QString("Old Hierarchy File:\nbody.3do"));
+        QCOMPARE(box->toolTip(), QString("body.3do"));
     }
 
     void cancelledDialogChangesNothing()
