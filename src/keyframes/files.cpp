@@ -21,7 +21,10 @@ namespace {
 #if defined(ZERKA_FAULT_POINTS)
 // Test builds only: ZERKA_NAMED_TEMPORARIES=1 takes the path of file systems that cannot
 // make unnamed files, so it is tested where they can.
-[[maybe_unused]] bool UnnamedFilesRefused() { return std::getenv("ZERKA_NAMED_TEMPORARIES") != nullptr; }
+[[maybe_unused]] bool UnnamedFilesRefused()
+{
+    return std::getenv("ZERKA_NAMED_TEMPORARIES") != nullptr;
+}
 
 // Test builds only: ZERKA_KILL_AT=N kills the process at the N-th step of writing outputs,
 // so an interruption test can stop a batch at every step it likes, without timing.
@@ -243,6 +246,9 @@ void StagedFile::Discard()
 
 OutputFolder::OutputFolder(Folder folder) : folder_(std::move(folder))
 {
+#if defined(O_TMPFILE)
+    stagesUnnamed_ = CanNameDescriptors() && !UnnamedFilesRefused();
+#endif
     std::random_device device;
     seed_ =
         (static_cast<std::uint64_t>(device()) << 32) ^ device() ^
@@ -318,7 +324,7 @@ StagedFile OutputFolder::Stage(std::string_view bytes, const std::string &name,
     const std::string &shown = staged.shown_;
 #if defined(O_TMPFILE)
     // A file without a name: a run killed while writing it leaves nothing behind.
-    if (CanNameDescriptors() && !UnnamedFilesRefused()) {
+    if (stagesUnnamed_) {
         staged.handle_ = FileHandle(Retry(
             [&] { return ::openat(folder_.Fd(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666); }));
         if (!staged.handle_ && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)

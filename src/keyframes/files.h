@@ -154,6 +154,7 @@ private:
     void RemoveDeadTemporaries();
 
     Folder folder_;
+    bool stagesUnnamed_ = false;  // outputs can be made without a name until published
     std::uint64_t seed_ = 0;
     // Shared by the threads that stage into this folder at once.
     std::unique_ptr<std::atomic<std::uint64_t>> counter_ =
