@@ -63,6 +63,15 @@ void MarkFailed(FileOutcome &outcome, const FileError &error)
     outcome.Reason = FailureReason(error, outcome.Name);
 }
 
+void RecordNodes(const KeyframeTables &tables, FileOutcome &outcome)
+{
+    outcome.Nodes.clear();
+    for (int n = 1; n <= tables.KeyNodeCount; ++n)
+        outcome.Nodes.push_back({tables.KeyNodes(n).Num, tables.KeyNodes(n).MeshName, false});
+    for (int m = 1; m <= tables.MatchedCount; ++m)
+        outcome.Nodes[static_cast<std::size_t>(tables.MatchedNodes(m) - 1)].Moved = true;
+}
+
 // Names the staged outputs in list order, then makes the names durable.
 void PublishGroup(std::vector<Staged> &group, OutputFolder &output, BatchResult &result)
 {
@@ -159,7 +168,8 @@ void SaveIntoNew(KeyframeTables &tables, const std::string &directory,
 }
 
 BatchResult ConvertAll(KeyframeTables &tables, const std::string &directory,
-                       const std::vector<std::string> &names, const BatchProgress &progress)
+                       const std::vector<std::string> &names, const BatchProgress &progress,
+                       const BatchOptions &options)
 {
     BatchResult result;
     result.NotRunReason = MissingHierarchyText(tables);
@@ -168,7 +178,7 @@ BatchResult ConvertAll(KeyframeTables &tables, const std::string &directory,
     result.Ran = true;
     result.Files.reserve(names.size());
     for (const std::string &name : names)
-        result.Files.push_back({name, {}, false, {}});
+        result.Files.push_back({name, {}, false, {}, {}});
 
     // The folder and New are opened once, by handle: names in them cannot be redirected
     // elsewhere while the batch runs. New is made only when a file gets that far.
@@ -195,17 +205,25 @@ BatchResult ConvertAll(KeyframeTables &tables, const std::string &directory,
                                 std::string(kOutputFolder) + "/" + outcome.OutputName +
                                     " was already written from another file of this folder");
             LoadKeyFile(tables, InputFile::OpenIn(*source, outcome.Name));
-            if (!output && !outputError) {
-                try {
-                    output.emplace(OutputFolder::OpenChild(*source, kOutputFolder));
-                } catch (const FileError &error) {
-                    outputError = error;
+            if (options.DryRun) {
+                tables.SourceFileName = outcome.Name;
+                ConvertTables(tables, outcome.Name);
+                BuildKeyText(tables);  // a text too wide for its columns fails here too
+                outcome.Converted = true;
+            } else {
+                if (!output && !outputError) {
+                    try {
+                        output.emplace(OutputFolder::OpenChild(*source, kOutputFolder));
+                    } catch (const FileError &error) {
+                        outputError = error;
+                    }
                 }
+                if (outputError)
+                    throw *outputError;
+                group.push_back({i, ConvertIntoNew(tables, *output, outcome.Name)});
             }
-            if (outputError)
-                throw *outputError;
-            group.push_back({i, ConvertIntoNew(tables, *output, outcome.Name)});
             claimed.insert(outcome.OutputName);
+            RecordNodes(tables, outcome);
         } catch (const FileError &error) {
             MarkFailed(outcome, error);
         } catch (const std::bad_alloc &) {
