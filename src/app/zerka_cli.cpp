@@ -1,7 +1,9 @@
 // zerka-cli: the batch conversion of the window, for folders converted in bulk and for
 // machines without a display.
 
+#include <fcntl.h>
 #include <getopt.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
@@ -21,6 +23,7 @@
 #include "conversion/hierarchy_reader.h"
 #include "conversion/keyframe_conversion.h"
 #include "keyframes/key_file_writer.h"
+#include "zerka_version.h"
 
 namespace {
 
@@ -29,7 +32,6 @@ constexpr int kExitSomeNotConverted = 1;
 constexpr int kExitUsage = 2;
 
 constexpr const char *kProgramName = "zerka-cli";
-constexpr const char *kVersionLine = "zerka-cli 0.2\n";
 
 constexpr const char *kUsage =
     "Usage: zerka-cli [OPTION]... OLD.3do NEW.3do DIR\n"
@@ -120,7 +122,9 @@ std::optional<int> ParseOptions(int argc, char **argv, CliOptions &options)
         case 'q': options.Quiet = true; break;
         case kJson: options.Json = true; break;
         case 'h': std::cout << kUsage; return kExitAllConverted;
-        case 'V': std::cout << kVersionLine; return kExitAllConverted;
+        case 'V':
+            std::cout << kProgramName << ' ' << zerka::kVersionText << '\n';
+            return kExitAllConverted;
         default:  // getopt has said what was wrong
             return UsageError({});
         }
@@ -150,10 +154,26 @@ void PrintMessage(const std::string &text)
     std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
+// Set when standard output was closed at start.
+bool stdoutWasClosed = false;
+
+// A closed standard stream would give its number to the next file opened, and the report
+// would land in that file: each closed one is held by /dev/null instead, and a closed
+// standard output is remembered as an output that could not be written.
+void GuardStandardStreams()
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1)
+            continue;
+        stdoutWasClosed = stdoutWasClosed || fd == 1;
+        ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    }
+}
+
 // A full disk or a closed pipe on standard output must not pass for success.
 int CheckedExit(int status)
 {
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) || stdoutWasClosed) {
         std::fprintf(stderr, "zerka-cli: cannot write the report to standard output\n");
         return kExitUsage;
     }
@@ -227,8 +247,9 @@ int Run(const CliOptions &options)
     const std::vector<std::string> names = zerka::ListKeyFiles(folder);
     if (!options.Quiet && !options.Json)
         PrintMessage(std::to_string(names.size()));
-    const zerka::BatchResult result =
-        zerka::ConvertAll(tables, folder, names, {}, zerka::BatchOptions{options.DryRun});
+    zerka::BatchOptions batch;
+    batch.DryRun = options.DryRun;
+    const zerka::BatchResult result = zerka::ConvertAll(tables, folder, names, {}, batch);
     WarnOfUnchangedFiles(result, options.DryRun);
     PrintResult(options, tables, result);
     return CheckedExit(result.NotConvertedCount() == 0 ? kExitAllConverted : kExitSomeNotConverted);
@@ -238,6 +259,7 @@ int Run(const CliOptions &options)
 
 int main(int argc, char **argv)
 {
+    GuardStandardStreams();
     CliOptions options;
     if (const std::optional<int> status = ParseOptions(argc, argv, options))
         return CheckedExit(*status);

@@ -35,10 +35,12 @@ struct BatchResult {
     int NotConvertedCount() const;
 };
 
-// Called after each listed file with the number of files done so far.
+// Called after each listed file, in list order and on the calling thread, with the number
+// of files done so far.
 using BatchProgress = std::function<void(int filesDone)>;
 
 struct BatchOptions {
+    int Workers = 0;  // threads converting at once; 0: one per core
     bool DryRun = false;  // convert in memory only: nothing is written, New is not made
 };
 
@@ -59,7 +61,8 @@ std::string MissingHierarchyText(const KeyframeTables &tables);
 // gets no output; the others go on. Outputs are made durable a group at a time before
 // their names appear. Afterwards the tables hold the last listed file as far as it got.
 // A dry run fails and succeeds file by file as the real run would, short of the writes.
-// Shows nothing: the caller reports from the result.
+// Shows nothing: the caller reports from the result. Whatever the number of workers, the
+// outputs, the result and the tables afterwards are those of one thread.
 BatchResult ConvertAll(KeyframeTables &tables, const std::string &directory,
                        const std::vector<std::string> &names, const BatchProgress &progress = {},
                        const BatchOptions &options = {});

@@ -1,8 +1,11 @@
 #include "files.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <system_error>
 
@@ -14,6 +17,22 @@
 
 namespace zerka {
 namespace {
+
+#if defined(ZERKA_FAULT_POINTS)
+// Test builds only: ZERKA_KILL_AT=N kills the process at the N-th step of writing outputs,
+// so an interruption test can stop a batch at every step it likes, without timing.
+void FaultPoint()
+{
+    static std::atomic<long> left = [] {
+        const char *value = std::getenv("ZERKA_KILL_AT");
+        return value ? std::atol(value) : 0L;
+    }();
+    if (left.load() > 0 && --left == 0)
+        std::raise(SIGKILL);
+}
+#else
+void FaultPoint() { }
+#endif
 
 std::string Reason(int error) { return std::generic_category().message(error); }
 
@@ -201,6 +220,7 @@ StagedFile &StagedFile::operator=(StagedFile &&other) noexcept
         tempName_ = std::move(other.tempName_);
         name_ = std::move(other.name_);
         shown_ = std::move(other.shown_);
+        durable_ = other.durable_;
         other.tempName_.clear();
     }
     return *this;
@@ -248,7 +268,7 @@ OutputFolder OutputFolder::Open(const std::string &path, const std::string &name
 std::string OutputFolder::NewTempName()
 {
     // splitmix64: cheap, and distinct for every call of this folder's writer.
-    std::uint64_t z = seed_ + 0x9e3779b97f4a7c15ULL * ++counter_;
+    std::uint64_t z = seed_ + 0x9e3779b97f4a7c15ULL * ++*counter_;
     z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
     z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
     z ^= z >> 31;
@@ -327,6 +347,7 @@ StagedFile OutputFolder::Stage(std::string_view bytes, const std::string &name,
     } else {
         Retry([&] { return ::flock(staged.handle_.Get(), LOCK_EX); });
     }
+    FaultPoint();
 
     for (std::size_t done = 0; done < bytes.size();) {
         const ssize_t wrote = Retry([&] {
@@ -340,6 +361,7 @@ StagedFile OutputFolder::Stage(std::string_view bytes, const std::string &name,
     // Start the bytes towards the disk now; Publish then mostly finds them there.
     ::sync_file_range(staged.handle_.Get(), 0, 0, SYNC_FILE_RANGE_WRITE);
 #endif
+    FaultPoint();
     return staged;
 }
 
@@ -347,17 +369,19 @@ void OutputFolder::Publish(StagedFile &file)
 {
     const std::string &shown = file.shown_;
     const int fd = file.handle_.Get();
-    if (Retry([&] { return ::fdatasync(fd); }) != 0) {
+    if (!file.durable_ && Retry([&] { return ::fdatasync(fd); }) != 0) {
         const int error = errno;
         file.Discard();
         ThrowSystemError(error, shown, "cannot write");
     }
+    FaultPoint();
     const int dirFd = folder_.Fd();
 #if defined(O_TMPFILE)
     if (file.tempName_.empty()) {
         const std::string self = DescriptorPath(fd);
         if (::linkat(AT_FDCWD, self.c_str(), dirFd, file.name_.c_str(), AT_SYMLINK_FOLLOW) == 0) {
             file.Discard();
+            FaultPoint();
             return;
         }
         if (errno != EEXIST) {
@@ -371,6 +395,7 @@ void OutputFolder::Publish(StagedFile &file)
             const std::string temp = NewTempName();
             if (::linkat(AT_FDCWD, self.c_str(), dirFd, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) {
                 file.tempName_ = temp;
+                FaultPoint();
                 break;
             }
             if (errno != EEXIST) {
@@ -388,12 +413,28 @@ void OutputFolder::Publish(StagedFile &file)
     }
     file.tempName_.clear();
     file.Discard();
+    FaultPoint();
+}
+
+void OutputFolder::MakeDurable(std::vector<StagedFile *> &files)
+{
+#if defined(__linux__)
+    // One pass over the file system instead of a wait per file; where it fails, Publish
+    // syncs each file itself.
+    if (::syncfs(folder_.Fd()) == 0)
+        for (StagedFile *file : files)
+            file->durable_ = true;
+#else
+    (void)files;
+#endif
+    FaultPoint();
 }
 
 void OutputFolder::SyncNames()
 {
     if (Retry([&] { return ::fsync(folder_.Fd()); }) != 0)
         ThrowSystemError(errno, folder_.Name(), "cannot sync the folder");
+    FaultPoint();
 }
 
 std::string ReadTextFile(const std::string &path, const std::string &name)

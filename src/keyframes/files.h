@@ -1,8 +1,11 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "keyframe_tables.h"
 
@@ -113,6 +116,7 @@ private:
     std::string tempName_;  // empty while the file has no name at all
     std::string name_;
     std::string shown_;
+    bool durable_ = false;
 };
 
 // The folder outputs go to. An output is written in two steps so that a batch pays for
@@ -130,12 +134,16 @@ public:
 
     const std::string &Name() const { return folder_.Name(); }
 
-    // Writes bytes into a new file without its final name; name is the name it will get,
+    // Writes bytes into a new file without its final name (safe from several threads at
+    // once; the other calls are for one thread); name is the name it will get,
     // shownName what messages call it (the folder's name and name when empty).
     StagedFile Stage(std::string_view bytes, const std::string &name,
                      const std::string &shownName = {});
-    // Makes the staged file durable and names it, replacing an existing file of that name
-    // (never a folder). On failure the staged file is gone and nothing was replaced.
+    // Makes staged files durable in one pass, so a group of outputs waits for the disk once.
+    void MakeDurable(std::vector<StagedFile *> &files);
+    // Makes the staged file durable (unless MakeDurable did) and names it, replacing an existing
+    // file of that name (never a folder). On failure the staged file is gone and nothing was
+    // replaced.
     void Publish(StagedFile &file);
     // Makes the names given by Publish durable.
     void SyncNames();
@@ -147,7 +155,9 @@ private:
 
     Folder folder_;
     std::uint64_t seed_ = 0;
-    std::uint64_t counter_ = 0;
+    // Shared by the threads that stage into this folder at once.
+    std::unique_ptr<std::atomic<std::uint64_t>> counter_ =
+        std::make_unique<std::atomic<std::uint64_t>>(0);
 };
 
 // Reads a whole file by path; name is what messages call it (the path when empty).

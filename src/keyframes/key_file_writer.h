@@ -5,11 +5,9 @@
 #include <string>
 
 #include "keyframe_tables.h"
+#include "zerka_version.h"
 
 namespace zerka {
-
-inline constexpr int kVersionMajor = 0;
-inline constexpr int kVersionMinor = 2;
 
 // SOURCE_DATE_EPOCH when it is set and not empty. Throws FileError code 5 when it is not
 // a whole number of seconds (or no date the clock functions can show).

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -125,13 +126,15 @@ TEST_P(BatchFault, LeavesSourcesAndEarlierOutputsAndReportsTheFile)
     }
 
     const Snapshot before = TakeSnapshot(dir.Path(), true);
-    // Progress comes after each file, so the fault can strike just before b.key's turn, as
-    // another program or a person might while the batch runs.
-    const BatchResult result =
-        ConvertAll(tables, dir.Path().string(), ListKeyFiles(dir.Path().string()), [&](int done) {
+    // Progress comes after each file, so with one worker the fault strikes just before
+    // b.key's turn, as another program or a person might while the batch runs.
+    const BatchResult result = ConvertAll(
+        tables, dir.Path().string(), ListKeyFiles(dir.Path().string()),
+        [&](int done) {
             if (done == 1)
                 fault.atTurnOfB(dir);
-        });
+        },
+        BatchOptions{1});
 
     SetImmutable(dir / "New", false);
     // Sources and anything that stood in New before are as they were. Read permission is
@@ -234,6 +237,47 @@ INSTANTIATE_TEST_SUITE_P(
               },
               {"b.key"},
               "Too many levels of symbolic links",
+              {"b.key"}},
+        Fault{"New is a link to the listed folder",
+              false,
+              [](const TempDir &d) { fs::create_directory_symlink(".", d.Path() / "New"); },
+              [](const TempDir &) {},
+              {"a.key", "b.key", "c.key"},
+              "the output folder New is the source folder",
+              {}},
+        Fault{"New is a link to the listed folder by its full path",
+              false,
+              [](const TempDir &d) { fs::create_directory_symlink(d.Path(), d.Path() / "New"); },
+              [](const TempDir &) {},
+              {"a.key", "b.key", "c.key"},
+              "the output folder New is the source folder",
+              {}},
+        Fault{"a listed file is replaced by a FIFO before its turn",
+              false,
+              [](const TempDir &) {},
+              [](const TempDir &d) {
+                  fs::remove(d / "b.key");
+                  ASSERT_EQ(::mkfifo((d / "b.key").c_str(), 0600), 0);
+              },
+              {"b.key"},
+              "is not a regular file",
+              {"b.key"}},
+        Fault{"a listed file becomes a link to an endless device before its turn",
+              false,
+              [](const TempDir &) {},
+              [](const TempDir &d) {
+                  fs::remove(d / "b.key");
+                  fs::create_symlink("/dev/zero", d / "b.key");
+              },
+              {"b.key"},
+              "is not a regular file",
+              {"b.key"}},
+        Fault{"a listed file grows past 64 MiB before its turn",
+              false,
+              [](const TempDir &) {},
+              [](const TempDir &d) { fs::resize_file(d / "b.key", (64u << 20) + 1); },
+              {"b.key"},
+              "larger than 64 MiB",
               {"b.key"}},
         Fault{"a listed file is made unreadable before its turn",
               true,
