@@ -91,20 +91,17 @@ void ShiftNode(KeyNode &node, bool wrapsAround, const std::string &file)
         if (std::abs(ParseDoubleText(entry.DZ, at(entry, "DZ"))) <= kStillThreshold)
             vz = 0;
 
-        // All six texts are made before any is stored, so a value out of range leaves the
-        // entry as read.
-        std::string newX = FormatDouble(x + node.OffsetX, at(entry, "X"));
-        std::string newY = FormatDouble(y + node.OffsetY, at(entry, "Y"));
-        std::string newZ = FormatDouble(z + node.OffsetZ, at(entry, "Z"));
-        std::string newDX = FormatDouble(vx, at(entry, "DX"));
-        std::string newDY = FormatDouble(vy, at(entry, "DY"));
-        std::string newDZ = FormatDouble(vz, at(entry, "DZ"));
-        entry.X = std::move(newX);
-        entry.Y = std::move(newY);
-        entry.Z = std::move(newZ);
-        entry.DX = std::move(newDX);
-        entry.DY = std::move(newDY);
-        entry.DZ = std::move(newDZ);
+        // Every value is checked before any text is stored, so a value out of range
+        // leaves the entry as read; the texts are then formatted in place.
+        const double values[] = {x + node.OffsetX, y + node.OffsetY, z + node.OffsetZ, vx, vy, vz};
+        static constexpr const char *kNames[] = {"X", "Y", "Z", "DX", "DY", "DZ"};
+        std::string *const texts[] = {&entry.X,  &entry.Y,  &entry.Z,
+                                      &entry.DX, &entry.DY, &entry.DZ};
+        for (int v = 0; v < 6; ++v)
+            if (!std::isfinite(values[v]))
+                FormatDouble(values[v], at(entry, kNames[v]));  // raises the error
+        for (int v = 0; v < 6; ++v)
+            FormatDoubleInto(values[v], *texts[v], at(entry, kNames[v]));
     }
 }
 
