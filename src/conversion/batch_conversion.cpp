@@ -67,6 +67,16 @@ void MarkFailed(FileOutcome &outcome, const FileError &error)
     outcome.Reason = FailureReason(error, outcome.Name);
 }
 
+std::vector<NodeOutcome> NodesOf(const KeyframeTables &tables)
+{
+    std::vector<NodeOutcome> nodes;
+    for (int n = 1; n <= tables.KeyNodeCount; ++n)
+        nodes.push_back({tables.KeyNodes(n).Num, tables.KeyNodes(n).MeshName, false});
+    for (int m = 1; m <= tables.MatchedCount; ++m)
+        nodes[static_cast<std::size_t>(tables.MatchedNodes(m) - 1)].Moved = true;
+    return nodes;
+}
+
 // Names the staged outputs in list order, then makes the names durable.
 void PublishGroup(std::vector<Staged> &group, OutputFolder &output, BatchResult &result)
 {
@@ -102,6 +112,8 @@ struct Item {
     std::optional<StagedFile> Staged;
     std::string Reason;  // when nothing was staged
     bool Loaded = false;  // it got as far as being read into the tables
+    bool ConvertedDry = false;  // a dry run got as far as a staged file would
+    std::vector<NodeOutcome> Nodes;
     bool Done = false;
 };
 
@@ -109,8 +121,8 @@ struct Item {
 // cannot be redirected while it runs, and the outputs, published in list order.
 class BatchRun {
 public:
-    BatchRun(const std::string &directory, const std::vector<std::string> &names)
-        : names_(names), items_(names.size())
+    BatchRun(const std::string &directory, const std::vector<std::string> &names, bool dryRun)
+        : names_(names), items_(names.size()), dryRun_(dryRun)
     {
         try {
             source_.emplace(Folder::Open(directory, directory));
@@ -212,6 +224,7 @@ private:
         to.NewHierarchyCount = from.NewHierarchyCount;
         to.OldHierarchyFile = from.OldHierarchyFile;
         to.NewHierarchyFile = from.NewHierarchyFile;
+        to.Renames = from.Renames;
     }
 
     // New is made when the first file gets that far, so a folder whose files all fail
@@ -245,8 +258,16 @@ private:
                 return;  // Consume gives the reason
             item.Loaded = true;
             LoadKeyFile(tables, InputFile::OpenIn(*source_, name));
-            OutputFolder &output = Output();
-            item.Staged.emplace(ConvertIntoNew(tables, output, name));
+            if (dryRun_) {
+                tables.SourceFileName = name;
+                ConvertTables(tables, name);
+                BuildKeyText(tables);  // a text too wide for its columns fails here too
+                item.ConvertedDry = true;
+            } else {
+                OutputFolder &output = Output();
+                item.Staged.emplace(ConvertIntoNew(tables, output, name));
+            }
+            item.Nodes = NodesOf(tables);
         } catch (const FileError &error) {
             item.Reason = FailureReason(error, name);
         } catch (const std::bad_alloc &) {
@@ -271,6 +292,11 @@ private:
             claimed_.insert(item.OutputName);
             group_.push_back({i, std::move(*item.Staged)});
             item.Staged.reset();
+            outcome.Nodes = std::move(item.Nodes);
+        } else if (item.ConvertedDry) {
+            claimed_.insert(item.OutputName);
+            outcome.Converted = true;
+            outcome.Nodes = std::move(item.Nodes);
         } else {
             outcome.Reason = item.Reason;
         }
@@ -297,7 +323,7 @@ private:
         const std::string &name = names_[*lastTouched_];
         try {
             LoadKeyFile(tables, InputFile::OpenIn(*source_, name));
-            if (output_) {
+            if (output_ || dryRun_) {
                 tables.SourceFileName = name;
                 ConvertTables(tables, name);
             }
@@ -308,6 +334,7 @@ private:
 
     const std::vector<std::string> &names_;
     std::vector<Item> items_;
+    bool dryRun_;
     std::optional<Folder> source_;
     std::optional<FileError> sourceError_;
     std::mutex outputMutex_;
@@ -399,9 +426,9 @@ BatchResult ConvertAll(KeyframeTables &tables, const std::string &directory,
     result.Ran = true;
     result.Files.reserve(names.size());
     for (const std::string &name : names)
-        result.Files.push_back({name, {}, false, {}});
+        result.Files.push_back({name, {}, false, {}, {}});
 
-    BatchRun run(directory, names);
+    BatchRun run(directory, names, options.DryRun);
     std::size_t workers = options.Workers > 0 ? static_cast<std::size_t>(options.Workers)
                                               : std::thread::hardware_concurrency();
     workers = std::min(std::max<std::size_t>(workers, 1), names.size());

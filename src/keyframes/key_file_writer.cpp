@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <iomanip>
 #include <locale>
+#include <optional>
 #include <sstream>
 #include <string_view>
 
@@ -47,20 +48,6 @@ void AppendRow(std::string &out, std::size_t indent, std::initializer_list<Colum
     std::copy(kCrLf.begin(), kCrLf.end(), at);
 }
 
-bool ReadSourceDateEpoch(std::time_t &instant)
-{
-    const char *value = std::getenv("SOURCE_DATE_EPOCH");
-    if (value == nullptr || *value == '\0')
-        return false;
-    long long seconds = 0;
-    const char *end = value + std::char_traits<char>::length(value);
-    const auto [stop, ec] = std::from_chars(value, end, seconds);
-    if (ec != std::errc() || stop != end)
-        return false;
-    instant = static_cast<std::time_t>(seconds);
-    return true;
-}
-
 std::locale UserLocale()
 {
     try {
@@ -84,11 +71,35 @@ bool MarkerTakesThePlaceOf(std::string_view firstLine)
 
 }  // namespace
 
+std::optional<std::time_t> SourceDateEpoch()
+{
+    const char *value = std::getenv("SOURCE_DATE_EPOCH");
+    if (value == nullptr || *value == '\0')
+        return std::nullopt;
+    long long seconds = 0;
+    const char *end = value + std::char_traits<char>::length(value);
+    const auto [stop, ec] = std::from_chars(value, end, seconds);
+    // A date that cannot be reproduced must not pass for one that can: the reproducible
+    // builds rule is to fail, not to fall back to the clock.
+    const auto fail = [value](const char *problem) {
+        return FileError(ErrorCode::InvalidArgument, "SOURCE_DATE_EPOCH", 0,
+                         "\"" + ShownName(value) + "\" " + problem);
+    };
+    if ((ec != std::errc() && ec != std::errc::result_out_of_range) || stop != end)
+        throw fail("is not a whole number of seconds");
+    std::tm parts{};
+    const auto instant = static_cast<std::time_t>(seconds);
+    if (ec != std::errc() || instant != seconds || !gmtime_r(&instant, &parts))
+        throw fail("is too far from 1970 to be a date");
+    return instant;
+}
+
 std::string MarkerDateText()
 {
     std::time_t instant{};
     std::tm parts{};
-    if (ReadSourceDateEpoch(instant)) {
+    if (const std::optional<std::time_t> fixed = SourceDateEpoch()) {
+        instant = *fixed;
         gmtime_r(&instant, &parts);
     } else {
         instant = std::time(nullptr);

@@ -149,6 +149,11 @@ TEST(KeyFileWriter, SourceDateEpochFixesTheMarkerDate)
     EXPECT_EQ(
         BuildKeyText(Read("NODES 0\n\n")),
         "# KEYFRAME in.key has been zerka by ZerKA 0.2 on 01/02/70 00:00:00\r\nNODES 0\r\n\r\n");
+    // A value that is not a date fails the save rather than passing the clock off as one.
+    for (const char *bad : {"abc", "86400.5", "99999999999999999999"}) {
+        ::setenv("SOURCE_DATE_EPOCH", bad, 1);
+        testing::ExpectFileError([] { MarkerDateText(); }, ErrorCode::InvalidArgument);
+    }
     ::unsetenv("SOURCE_DATE_EPOCH");
     ::unsetenv("LC_ALL");
 }
