@@ -1,11 +1,15 @@
 #include "batch_conversion.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <set>
 #include <system_error>
+#include <thread>
 
 #include "conversion/keyframe_conversion.h"
 #include "keyframes/key_file_reader.h"
@@ -64,6 +68,16 @@ void MarkFailed(FileOutcome &outcome, const FileError &error)
     outcome.Reason = FailureReason(error, outcome.Name);
 }
 
+std::vector<NodeOutcome> NodesOf(const KeyframeTables &tables)
+{
+    std::vector<NodeOutcome> nodes;
+    for (int n = 1; n <= tables.KeyNodeCount; ++n)
+        nodes.push_back({tables.KeyNodes(n).Num, tables.KeyNodes(n).MeshName, false});
+    for (int m = 1; m <= tables.MatchedCount; ++m)
+        nodes[static_cast<std::size_t>(tables.MatchedNodes(m) - 1)].Moved = true;
+    return nodes;
+}
+
 // Names the staged outputs in list order, then makes the names durable.
 void PublishGroup(std::vector<Staged> &group, OutputFolder &output, BatchResult &result)
 {
@@ -92,6 +106,245 @@ void PublishGroup(std::vector<Staged> &group, OutputFolder &output, BatchResult 
             MarkFailed(result.Files[index], error);
     }
 }
+
+// Everything one listed file needs that does not depend on the files before it.
+struct Item {
+    std::string OutputName;
+    std::optional<StagedFile> Staged;
+    std::string Reason;  // when nothing was staged
+    bool Loaded = false;  // it got as far as being read into the tables
+    bool ConvertedDry = false;  // a dry run got as far as a staged file would
+    std::vector<NodeOutcome> Nodes;
+    bool Done = false;
+};
+
+// One batch: the listed folder and New, opened once by handle so that names in them
+// cannot be redirected while it runs, and the outputs, published in list order.
+class BatchRun {
+public:
+    BatchRun(const std::string &directory, const std::vector<std::string> &names, bool dryRun)
+        : names_(names), items_(names.size()), dryRun_(dryRun)
+    {
+        try {
+            source_.emplace(Folder::Open(directory, directory));
+        } catch (const FileError &error) {
+            sourceError_ = error;
+        }
+    }
+
+    // On the caller's tables, one file after the other.
+    void ConvertInOrder(KeyframeTables &tables, BatchResult &result, const BatchProgress &progress)
+    {
+        for (std::size_t i = 0; i < names_.size(); ++i) {
+            Process(tables, i, true);
+            Consume(i, result, progress);
+        }
+        Finish(result);
+    }
+
+    // Workers read, convert and stage files ahead, each on tables of its own, while this
+    // thread takes their work in list order: outputs, outcomes and progress come out
+    // exactly as in ConvertInOrder. A worker stays at most kAhead files ahead, which
+    // bounds the open files and memory.
+    void ConvertWithWorkers(KeyframeTables &tables, std::size_t count, BatchResult &result,
+                            const BatchProgress &progress)
+    {
+        constexpr std::size_t kAhead = 2 * kPublishGroup;
+        std::atomic<std::size_t> next{0};
+        std::size_t consumed = 0;
+        bool stop = false;
+        std::mutex mutex;
+        std::condition_variable changed;
+        const auto work = [&] {
+            KeyframeTables own;
+            CopyHierarchies(tables, own);
+            for (std::size_t i; (i = next++) < names_.size();) {
+                {
+                    std::unique_lock lock(mutex);
+                    changed.wait(lock, [&] { return stop || i < consumed + kAhead; });
+                    if (stop)
+                        return;
+                }
+                Process(own, i, false);
+                {
+                    const std::lock_guard lock(mutex);
+                    items_[i].Done = true;
+                }
+                changed.notify_all();
+            }
+        };
+        std::vector<std::thread> threads;
+        // However this thread leaves (an exception too), the workers end first.
+        struct Joiner {
+            std::vector<std::thread> &Threads;
+            std::function<void()> Stop;
+            ~Joiner()
+            {
+                Stop();
+                for (std::thread &thread : Threads)
+                    thread.join();
+            }
+        } joiner{threads, [&] {
+                     {
+                         const std::lock_guard lock(mutex);
+                         stop = true;
+                     }
+                     changed.notify_all();
+                 }};
+        try {
+            for (std::size_t w = 0; w < count; ++w)
+                threads.emplace_back(work);
+        } catch (const std::system_error &) {
+            if (threads.empty()) {  // no thread to be had: the same work on this one
+                ConvertInOrder(tables, result, progress);
+                return;
+            }
+        }
+        for (std::size_t i = 0; i < names_.size(); ++i) {
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return items_[i].Done; });
+            }
+            Consume(i, result, progress);
+            {
+                const std::lock_guard lock(mutex);
+                consumed = i + 1;
+            }
+            changed.notify_all();
+        }
+        Finish(result);
+        RedoLastTouched(tables);
+    }
+
+private:
+    static void CopyHierarchies(const KeyframeTables &from, KeyframeTables &to)
+    {
+        to.OldHierarchy = from.OldHierarchy;
+        to.NewHierarchy = from.NewHierarchy;
+        to.OldHierarchyCount = from.OldHierarchyCount;
+        to.NewHierarchyCount = from.NewHierarchyCount;
+        to.OldHierarchyFile = from.OldHierarchyFile;
+        to.NewHierarchyFile = from.NewHierarchyFile;
+        to.Renames = from.Renames;
+    }
+
+    // New is made when the first file gets that far, so a folder whose files all fail
+    // gets none; from then on every file gets the same folder, or the same reason.
+    OutputFolder &Output()
+    {
+        const std::lock_guard lock(outputMutex_);
+        if (!output_ && !outputError_) {
+            try {
+                output_.emplace(OutputFolder::OpenChild(*source_, kOutputFolder));
+            } catch (const FileError &error) {
+                outputError_ = error;
+            }
+        }
+        if (outputError_)
+            throw *outputError_;
+        return *output_;
+    }
+
+    // checkClaims: whether the files before it are already settled (one thread), so a
+    // name taken by an earlier output fails before the file is read.
+    void Process(KeyframeTables &tables, std::size_t i, bool checkClaims)
+    {
+        Item &item = items_[i];
+        const std::string &name = names_[i];
+        try {
+            if (sourceError_)
+                throw *sourceError_;
+            item.OutputName = OutputNameFor(name);
+            if (checkClaims && claimed_.count(item.OutputName) != 0)
+                return;  // Consume gives the reason
+            item.Loaded = true;
+            LoadKeyFile(tables, InputFile::OpenIn(*source_, name));
+            if (dryRun_) {
+                tables.SourceFileName = name;
+                ConvertTables(tables, name);
+                BuildKeyText(tables);  // a text too wide for its columns fails here too
+                item.ConvertedDry = true;
+            } else {
+                OutputFolder &output = Output();
+                item.Staged.emplace(ConvertIntoNew(tables, output, name));
+            }
+            item.Nodes = NodesOf(tables);
+        } catch (const FileError &error) {
+            item.Reason = FailureReason(error, name);
+        } catch (const std::bad_alloc &) {
+            item.Reason = "out of memory";
+        } catch (const std::exception &error) {
+            item.Reason = error.what();  // a library failure ends only this file
+        }
+    }
+
+    void Consume(std::size_t i, BatchResult &result, const BatchProgress &progress)
+    {
+        Item &item = items_[i];
+        FileOutcome &outcome = result.Files[i];
+        outcome.OutputName = item.OutputName;
+        // "a.KEY" and "a.key" both make New/a.key: the first listed that was staged wins.
+        if (!item.OutputName.empty() && claimed_.count(item.OutputName) != 0) {
+            item.Staged.reset();
+            item.Loaded = false;
+            outcome.Reason = std::string(kOutputFolder) + "/" + item.OutputName +
+                             " was already written from another file of this folder";
+        } else if (item.Staged) {
+            claimed_.insert(item.OutputName);
+            group_.push_back({i, std::move(*item.Staged)});
+            item.Staged.reset();
+            outcome.Nodes = std::move(item.Nodes);
+        } else if (item.ConvertedDry) {
+            claimed_.insert(item.OutputName);
+            outcome.Converted = true;
+            outcome.Nodes = std::move(item.Nodes);
+        } else {
+            outcome.Reason = item.Reason;
+        }
+        if (item.Loaded)
+            lastTouched_ = i;
+        if (group_.size() == kPublishGroup)
+            PublishGroup(group_, *output_, result);
+        if (progress)
+            progress(static_cast<int>(i + 1));
+    }
+
+    void Finish(BatchResult &result)
+    {
+        if (!group_.empty())
+            PublishGroup(group_, *output_, result);
+    }
+
+    // The caller's tables end as one thread leaves them: holding the last file that was
+    // read, converted as far as it got.
+    void RedoLastTouched(KeyframeTables &tables)
+    {
+        if (!lastTouched_)
+            return;
+        const std::string &name = names_[*lastTouched_];
+        try {
+            LoadKeyFile(tables, InputFile::OpenIn(*source_, name));
+            if (output_ || dryRun_) {
+                tables.SourceFileName = name;
+                ConvertTables(tables, name);
+            }
+        } catch (const std::exception &) {
+            // As far as it got, as the file itself did.
+        }
+    }
+
+    const std::vector<std::string> &names_;
+    std::vector<Item> items_;
+    bool dryRun_;
+    std::optional<Folder> source_;
+    std::optional<FileError> sourceError_;
+    std::mutex outputMutex_;
+    std::optional<OutputFolder> output_;
+    std::optional<FileError> outputError_;
+    std::set<std::string> claimed_;
+    std::vector<Staged> group_;
+    std::optional<std::size_t> lastTouched_;
+};
 
 }  // namespace
 
@@ -164,7 +417,8 @@ void SaveIntoNew(KeyframeTables &tables, const std::string &directory,
 }
 
 BatchResult ConvertAll(KeyframeTables &tables, const std::string &directory,
-                       const std::vector<std::string> &names, const BatchProgress &progress)
+                       const std::vector<std::string> &names, const BatchProgress &progress,
+                       const BatchOptions &options)
 {
     BatchResult result;
     result.NotRunReason = MissingHierarchyText(tables);
@@ -173,58 +427,16 @@ BatchResult ConvertAll(KeyframeTables &tables, const std::string &directory,
     result.Ran = true;
     result.Files.reserve(names.size());
     for (const std::string &name : names)
-        result.Files.push_back({name, {}, false, {}});
+        result.Files.push_back({name, {}, false, {}, {}});
 
-    // The folder and New are opened once, by handle: names in them cannot be redirected
-    // elsewhere while the batch runs. New is made only when a file gets that far.
-    std::optional<Folder> source;
-    std::optional<FileError> sourceError;
-    try {
-        source.emplace(Folder::Open(directory, directory));
-    } catch (const FileError &error) {
-        sourceError = error;
-    }
-    std::optional<OutputFolder> output;
-    std::optional<FileError> outputError;
-    std::set<std::string> claimed;  // "a.KEY" and "a.key" both make New/a.key: first wins
-    std::vector<Staged> group;
-
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        FileOutcome &outcome = result.Files[i];
-        try {
-            if (sourceError)
-                throw *sourceError;
-            outcome.OutputName = OutputNameFor(outcome.Name);
-            if (claimed.count(outcome.OutputName) != 0)
-                throw FileError(ErrorCode::PathAccess, outcome.Name, 0,
-                                std::string(kOutputFolder) + "/" + outcome.OutputName +
-                                    " was already written from another file of this folder");
-            LoadKeyFile(tables, InputFile::OpenIn(*source, outcome.Name));
-            if (!output && !outputError) {
-                try {
-                    output.emplace(OutputFolder::OpenChild(*source, kOutputFolder));
-                } catch (const FileError &error) {
-                    outputError = error;
-                }
-            }
-            if (outputError)
-                throw *outputError;
-            group.push_back({i, ConvertIntoNew(tables, *output, outcome.Name)});
-            claimed.insert(outcome.OutputName);
-        } catch (const FileError &error) {
-            MarkFailed(outcome, error);
-        } catch (const std::bad_alloc &) {
-            outcome.Reason = "out of memory";
-        } catch (const std::exception &error) {
-            outcome.Reason = error.what();  // a library failure ends only this file
-        }
-        if (group.size() == kPublishGroup)
-            PublishGroup(group, *output, result);
-        if (progress)
-            progress(static_cast<int>(i + 1));
-    }
-    if (!group.empty())
-        PublishGroup(group, *output, result);
+    BatchRun run(directory, names, options.DryRun);
+    std::size_t workers = options.Workers > 0 ? static_cast<std::size_t>(options.Workers)
+                                              : std::thread::hardware_concurrency();
+    workers = std::min(std::max<std::size_t>(workers, 1), names.size());
+    if (workers <= 1)
+        run.ConvertInOrder(tables, result, progress);
+    else
+        run.ConvertWithWorkers(tables, workers, result, progress);
     return result;
 }
 

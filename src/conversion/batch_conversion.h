@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -9,12 +10,20 @@
 
 namespace zerka {
 
+// One node of a converted file, in file order: position i ties it to record i.
+struct NodeOutcome {
+    std::int16_t Num = 0;  // as its NODE line gives it
+    std::string MeshName;
+    bool Moved = false;
+};
+
 // How one listed file fared.
 struct FileOutcome {
     std::string Name;  // as listed
     std::string OutputName;  // its name in New; empty when the listed name has none
     bool Converted = false;
     std::string Reason;  // why it was not converted: "description (line N)"
+    std::vector<NodeOutcome> Nodes;  // once its conversion in memory succeeded
 };
 
 struct BatchResult {
@@ -26,8 +35,14 @@ struct BatchResult {
     int NotConvertedCount() const;
 };
 
-// Called after each listed file with the number of files done so far.
+// Called after each listed file, in list order and on the calling thread, with the number
+// of files done so far.
 using BatchProgress = std::function<void(int filesDone)>;
+
+struct BatchOptions {
+    int Workers = 0;  // threads converting at once; 0: one per core
+    bool DryRun = false;  // convert in memory only: nothing is written, New is not made
+};
 
 // The names a folder offers as key files: its regular, non-hidden files whose name ends
 // in ".key" in any case, sorted by name ignoring case. An unreadable folder lists none.
@@ -45,9 +60,12 @@ std::string MissingHierarchyText(const KeyframeTables &tables);
 // loaded before, in list order. A file that fails is Not Converted with its reason and
 // gets no output; the others go on. Outputs are made durable a group at a time before
 // their names appear. Afterwards the tables hold the last listed file as far as it got.
-// Shows nothing: the caller reports from the result.
+// A dry run fails and succeeds file by file as the real run would, short of the writes.
+// Shows nothing: the caller reports from the result. Whatever the number of workers, the
+// outputs, the result and the tables afterwards are those of one thread.
 BatchResult ConvertAll(KeyframeTables &tables, const std::string &directory,
-                       const std::vector<std::string> &names, const BatchProgress &progress = {});
+                       const std::vector<std::string> &names, const BatchProgress &progress = {},
+                       const BatchOptions &options = {});
 
 // Converts the tables, loaded from the file listed as listedName, and stages the result
 // in the output folder under its output name.

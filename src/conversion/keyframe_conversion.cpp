@@ -15,40 +15,19 @@ namespace {
 // An axis whose delta was at most this did not move, and is kept still.
 constexpr double kStillThreshold = 0.00001;
 
-bool SameNameIgnoringCase(const std::string &a, const std::string &b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
-        if (upper(a[i]) != upper(b[i]))
-            return false;
-    }
-    return true;
-}
-
 void MatchNodes(KeyframeTables &tables)
 {
     tables.MatchedCount = 0;
     const int reach =
         std::min<int>({tables.KeyNodeCount, tables.OldHierarchyCount, tables.NewHierarchyCount});
     for (int i = 1; i <= reach; ++i) {
-        const HierarchyNode &oldRecord = tables.OldHierarchy(i);
-        const HierarchyNode &newRecord = tables.NewHierarchy(i);
-        if (!SameNameIgnoringCase(oldRecord.NodeName, newRecord.NodeName))
+        if (!RecordsMatch(tables, i))
             continue;
-        auto offset = [&](const std::string HierarchyNode::*axis, const char *name) {
-            const TextSource inNew{tables.NewHierarchyFile, newRecord.Line, name,
-                                   kHierarchyLineScope};
-            const TextSource inOld{tables.OldHierarchyFile, oldRecord.Line, name,
-                                   kHierarchyLineScope};
-            return ParseDoubleText(newRecord.*axis, inNew) -
-                   ParseDoubleText(oldRecord.*axis, inOld);
-        };
         KeyNode &node = tables.KeyNodes(i);
-        node.OffsetX = offset(&HierarchyNode::X, "X");
-        node.OffsetY = offset(&HierarchyNode::Y, "Y");
-        node.OffsetZ = offset(&HierarchyNode::Z, "Z");
+        const RecordMove move = MoveOfRecord(tables, i);
+        node.OffsetX = move.X;
+        node.OffsetY = move.Y;
+        node.OffsetZ = move.Z;
         RaiseCounter(tables.MatchedCount);
         tables.MatchedNodes(tables.MatchedCount) = static_cast<std::int16_t>(i);
     }
@@ -112,24 +91,62 @@ void ShiftNode(KeyNode &node, bool wrapsAround, const std::string &file)
         if (std::abs(ParseDoubleText(entry.DZ, at(entry, "DZ"))) <= kStillThreshold)
             vz = 0;
 
-        // All six texts are made before any is stored, so a value out of range leaves the
-        // entry as read.
-        std::string newX = FormatDouble(x + node.OffsetX, at(entry, "X"));
-        std::string newY = FormatDouble(y + node.OffsetY, at(entry, "Y"));
-        std::string newZ = FormatDouble(z + node.OffsetZ, at(entry, "Z"));
-        std::string newDX = FormatDouble(vx, at(entry, "DX"));
-        std::string newDY = FormatDouble(vy, at(entry, "DY"));
-        std::string newDZ = FormatDouble(vz, at(entry, "DZ"));
-        entry.X = std::move(newX);
-        entry.Y = std::move(newY);
-        entry.Z = std::move(newZ);
-        entry.DX = std::move(newDX);
-        entry.DY = std::move(newDY);
-        entry.DZ = std::move(newDZ);
+        // Every value is checked before any text is stored, so a value out of range
+        // leaves the entry as read; the texts are then formatted in place.
+        const double values[] = {x + node.OffsetX, y + node.OffsetY, z + node.OffsetZ, vx, vy, vz};
+        static constexpr const char *kNames[] = {"X", "Y", "Z", "DX", "DY", "DZ"};
+        std::string *const texts[] = {&entry.X,  &entry.Y,  &entry.Z,
+                                      &entry.DX, &entry.DY, &entry.DZ};
+        for (int v = 0; v < 6; ++v)
+            if (!std::isfinite(values[v]))
+                FormatDouble(values[v], at(entry, kNames[v]));  // raises the error
+        for (int v = 0; v < 6; ++v)
+            FormatDoubleInto(values[v], *texts[v], at(entry, kNames[v]));
     }
 }
 
 }  // namespace
+
+bool SameNameIgnoringCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+        if (upper(a[i]) != upper(b[i]))
+            return false;
+    }
+    return true;
+}
+
+const std::string &MatchingName(const KeyframeTables &tables, const std::string &newName)
+{
+    for (const NodeRename &rename : tables.Renames)
+        if (SameNameIgnoringCase(rename.NewName, newName))
+            return rename.OldName;
+    return newName;
+}
+
+bool RecordsMatch(const KeyframeTables &tables, int index)
+{
+    if (index < 1 || index > tables.OldHierarchyCount || index > tables.NewHierarchyCount)
+        return false;
+    return SameNameIgnoringCase(tables.OldHierarchy(index).NodeName,
+                                MatchingName(tables, tables.NewHierarchy(index).NodeName));
+}
+
+RecordMove MoveOfRecord(const KeyframeTables &tables, int index)
+{
+    const HierarchyNode &oldRecord = tables.OldHierarchy(index);
+    const HierarchyNode &newRecord = tables.NewHierarchy(index);
+    auto offset = [&](const std::string HierarchyNode::*axis, const char *name) {
+        const TextSource inNew{tables.NewHierarchyFile, newRecord.Line, name, kHierarchyLineScope};
+        const TextSource inOld{tables.OldHierarchyFile, oldRecord.Line, name, kHierarchyLineScope};
+        return ParseDoubleText(newRecord.*axis, inNew) - ParseDoubleText(oldRecord.*axis, inOld);
+    };
+    return {offset(&HierarchyNode::X, "X"), offset(&HierarchyNode::Y, "Y"),
+            offset(&HierarchyNode::Z, "Z")};
+}
 
 void ConvertTables(KeyframeTables &tables, const std::string &sourceName)
 {

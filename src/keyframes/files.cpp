@@ -19,6 +19,13 @@ namespace zerka {
 namespace {
 
 #if defined(ZERKA_FAULT_POINTS)
+// Test builds only: ZERKA_NAMED_TEMPORARIES=1 takes the path of file systems that cannot
+// make unnamed files, so it is tested where they can.
+[[maybe_unused]] bool UnnamedFilesRefused()
+{
+    return std::getenv("ZERKA_NAMED_TEMPORARIES") != nullptr;
+}
+
 // Test builds only: ZERKA_KILL_AT=N kills the process at the N-th step of writing outputs,
 // so an interruption test can stop a batch at every step it likes, without timing.
 void FaultPoint()
@@ -31,6 +38,7 @@ void FaultPoint()
         std::raise(SIGKILL);
 }
 #else
+[[maybe_unused]] bool UnnamedFilesRefused() { return false; }
 void FaultPoint() { }
 #endif
 
@@ -238,6 +246,9 @@ void StagedFile::Discard()
 
 OutputFolder::OutputFolder(Folder folder) : folder_(std::move(folder))
 {
+#if defined(O_TMPFILE)
+    stagesUnnamed_ = CanNameDescriptors() && !UnnamedFilesRefused();
+#endif
     std::random_device device;
     seed_ =
         (static_cast<std::uint64_t>(device()) << 32) ^ device() ^
@@ -268,7 +279,7 @@ OutputFolder OutputFolder::Open(const std::string &path, const std::string &name
 std::string OutputFolder::NewTempName()
 {
     // splitmix64: cheap, and distinct for every call of this folder's writer.
-    std::uint64_t z = seed_ + 0x9e3779b97f4a7c15ULL * ++counter_;
+    std::uint64_t z = seed_ + 0x9e3779b97f4a7c15ULL * ++*counter_;
     z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
     z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
     z ^= z >> 31;
@@ -313,7 +324,7 @@ StagedFile OutputFolder::Stage(std::string_view bytes, const std::string &name,
     const std::string &shown = staged.shown_;
 #if defined(O_TMPFILE)
     // A file without a name: a run killed while writing it leaves nothing behind.
-    if (CanNameDescriptors()) {
+    if (stagesUnnamed_) {
         staged.handle_ = FileHandle(Retry(
             [&] { return ::openat(folder_.Fd(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666); }));
         if (!staged.handle_ && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
@@ -367,13 +378,15 @@ StagedFile OutputFolder::Stage(std::string_view bytes, const std::string &name,
 
 void OutputFolder::Publish(StagedFile &file)
 {
-    const std::string &shown = file.shown_;
-    const int fd = file.handle_.Get();
-    if (!file.durable_ && Retry([&] { return ::fdatasync(fd); }) != 0) {
+    // However publishing fails, the staged file goes and nothing was replaced.
+    const auto fail = [&file](std::string_view doing) {
         const int error = errno;
         file.Discard();
-        ThrowSystemError(error, shown, "cannot write");
-    }
+        ThrowSystemError(error, file.shown_, doing);
+    };
+    const int fd = file.handle_.Get();
+    if (!file.durable_ && Retry([&] { return ::fdatasync(fd); }) != 0)
+        fail("cannot write");
     FaultPoint();
     const int dirFd = folder_.Fd();
 #if defined(O_TMPFILE)
@@ -384,33 +397,23 @@ void OutputFolder::Publish(StagedFile &file)
             FaultPoint();
             return;
         }
-        if (errno != EEXIST) {
-            const int error = errno;
-            file.Discard();
-            ThrowSystemError(error, shown, "cannot write");
-        }
+        if (errno != EEXIST)
+            fail("cannot write");
         // No name can be linked over an existing file: the complete file takes a locked
         // temporary name just for the rename over the old one.
-        for (;;) {
-            const std::string temp = NewTempName();
+        for (std::string temp = NewTempName();; temp = NewTempName()) {
             if (::linkat(AT_FDCWD, self.c_str(), dirFd, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) {
                 file.tempName_ = temp;
                 FaultPoint();
                 break;
             }
-            if (errno != EEXIST) {
-                const int error = errno;
-                file.Discard();
-                ThrowSystemError(error, shown, "cannot write");
-            }
+            if (errno != EEXIST)
+                fail("cannot write");
         }
     }
 #endif
-    if (::renameat(dirFd, file.tempName_.c_str(), dirFd, file.name_.c_str()) != 0) {
-        const int error = errno;
-        file.Discard();
-        ThrowSystemError(error, shown, "cannot replace");
-    }
+    if (::renameat(dirFd, file.tempName_.c_str(), dirFd, file.name_.c_str()) != 0)
+        fail("cannot replace");
     file.tempName_.clear();
     file.Discard();
     FaultPoint();

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -132,7 +134,8 @@ public:
 
     const std::string &Name() const { return folder_.Name(); }
 
-    // Writes bytes into a new file without its final name; name is the name it will get,
+    // Writes bytes into a new file without its final name (safe from several threads at
+    // once; the other calls are for one thread); name is the name it will get,
     // shownName what messages call it (the folder's name and name when empty).
     StagedFile Stage(std::string_view bytes, const std::string &name,
                      const std::string &shownName = {});
@@ -151,8 +154,11 @@ private:
     void RemoveDeadTemporaries();
 
     Folder folder_;
+    bool stagesUnnamed_ = false;  // outputs can be made without a name until published
     std::uint64_t seed_ = 0;
-    std::uint64_t counter_ = 0;
+    // Shared by the threads that stage into this folder at once.
+    std::unique_ptr<std::atomic<std::uint64_t>> counter_ =
+        std::make_unique<std::atomic<std::uint64_t>>(0);
 };
 
 // Reads a whole file by path; name is what messages call it (the path when empty).

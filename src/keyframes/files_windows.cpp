@@ -394,7 +394,7 @@ OutputFolder OutputFolder::Open(const std::string &path, const std::string &name
 std::string OutputFolder::NewTempName()
 {
     // splitmix64: cheap, and distinct for every call of this folder's writer.
-    std::uint64_t z = seed_ + 0x9e3779b97f4a7c15ULL * ++counter_;
+    std::uint64_t z = seed_ + 0x9e3779b97f4a7c15ULL * ++*counter_;
     z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
     z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
     z ^= z >> 31;
@@ -474,15 +474,16 @@ StagedFile OutputFolder::Stage(std::string_view bytes, const std::string &name,
 
 void OutputFolder::Publish(StagedFile &file)
 {
-    const std::string &shown = file.shown_;
-    if (!file.durable_ && !::FlushFileBuffers(ToHandle(file.handle_.Get()))) {
-        const DWORD error = ::GetLastError();
+    // However publishing fails, the staged file goes and nothing was replaced.
+    const auto fail = [&file](DWORD error, std::string_view doing) {
         file.Discard();
-        ThrowWindowsError(error, shown, "cannot write");
-    }
+        ThrowWindowsError(error, file.shown_, doing);
+    };
+    if (!file.durable_ && !::FlushFileBuffers(ToHandle(file.handle_.Get())))
+        fail(::GetLastError(), "cannot write");
     std::wstring folder;
     try {
-        folder = FolderPath(folder_.Fd(), shown, "cannot replace");
+        folder = FolderPath(folder_.Fd(), file.shown_, "cannot replace");
     } catch (const FileError &) {
         file.Discard();
         throw;
@@ -493,13 +494,14 @@ void OutputFolder::Publish(StagedFile &file)
     if (!::MoveFileExW((folder + Wide(file.tempName_)).c_str(), target.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD error = ::GetLastError();
-        file.Discard();
         // A folder in the way is only "access denied" here; say what it is, as elsewhere.
         const DWORD existing = ::GetFileAttributesW(target.c_str());
         if (error == ERROR_ACCESS_DENIED && existing != INVALID_FILE_ATTRIBUTES &&
-            (existing & FILE_ATTRIBUTE_DIRECTORY) != 0)
-            ThrowSystemError(EISDIR, shown, "cannot replace");
-        ThrowWindowsError(error, shown, "cannot replace");
+            (existing & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            file.Discard();
+            ThrowSystemError(EISDIR, file.shown_, "cannot replace");
+        }
+        fail(error, "cannot replace");
     }
     file.tempName_.clear();
     file.Discard();

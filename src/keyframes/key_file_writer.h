@@ -1,5 +1,7 @@
 #pragma once
 
+#include <ctime>
+#include <optional>
 #include <string>
 
 #include "keyframe_tables.h"
@@ -7,9 +9,13 @@
 
 namespace zerka {
 
-// The marker line's date: SOURCE_DATE_EPOCH (seconds, UTC) when it is set, so outputs
-// can be reproduced byte for byte; otherwise the local date and time in the user's
-// locale's numeric form.
+// SOURCE_DATE_EPOCH when it is set and not empty. Throws FileError code 5 when it is not
+// a whole number of seconds (or no date the clock functions can show).
+std::optional<std::time_t> SourceDateEpoch();
+
+// The marker line's date: SOURCE_DATE_EPOCH (UTC) when it is set, so outputs can be
+// reproduced byte for byte; otherwise the local date and time in the user's locale's
+// numeric form. Throws what SourceDateEpoch throws.
 std::string MarkerDateText();
 
 // Composes a whole keyframe file from the tables in the tool's fixed column layout,

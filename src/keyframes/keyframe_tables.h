@@ -123,6 +123,13 @@ struct HierarchyNode {
     int Line = 0;  // its line counted from the section title, for messages
 };
 
+// A node renamed on purpose: in matching, a new-model record named NewName counts as
+// named OldName (both ignoring case).
+struct NodeRename {
+    std::string OldName;
+    std::string NewName;
+};
+
 // What the line numbers of hierarchy records count from.
 inline constexpr const char *kHierarchyLineScope = "hierarchy section";
 
@@ -145,6 +152,7 @@ struct KeyframeTables {
 
     Table<std::int16_t, kMaxMatchedNodes> MatchedNodes;
     std::int16_t MatchedCount = 0;
+    std::vector<NodeRename> Renames;  // empty unless the user gives some
 
     std::string SourceFileName;
 };

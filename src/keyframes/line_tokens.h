@@ -6,6 +6,10 @@
 #include <cstring>
 #include <string_view>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace zerka {
 
 // Cuts an entry line into its value tokens and hands each to take(begin, end) as offsets
@@ -15,16 +19,19 @@ namespace zerka {
 //
 // Entry lines are mostly padding between short values, so a character-by-character loop
 // mispredicts a branch at nearly every token edge. Here the line is classified 64 bytes at
-// a time into bit masks, eight bytes per step, and token edges are found by bit scans:
-// the branches left are one per token.
+// a time into bit masks, sixteen bytes per step with SSE2 (eight elsewhere), and token
+// edges are found by bit scans: the branches left are one per token.
 template <typename Take> void ForEachToken(std::string_view line, Take &&take)
 {
+#if !defined(__SSE2__)
     constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7fULL;
     constexpr std::uint64_t kEach = 0x0101010101010101ULL;
     // The high bit of each zero byte of x, exactly (no false hits from carries).
     auto zeroBytes = [](std::uint64_t x) { return ~(((x & kLow7) + kLow7) | x | kLow7); };
     // Gathers those high bits into eight bits, byte k to bit k.
     auto gather = [](std::uint64_t highs) { return ((highs >> 7) * 0x0102040810204080ULL) >> 56; };
+
+#endif
 
     const std::size_t n = line.size();
     std::uint64_t blankBefore = 1;  // the line's start counts as a separator
@@ -41,6 +48,24 @@ template <typename Take> void ForEachToken(std::string_view line, Take &&take)
             bytes = chunk;
         }
         std::uint64_t blank = 0, minus = 0, exponent = 0;
+#if defined(__SSE2__)
+        // Sixteen bytes a step where the processor has them (every x86-64 does).
+        for (int w = 0; w < 4; ++w) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes + 16 * w));
+            const auto bits = [](__m128i hits) {
+                return static_cast<std::uint64_t>(
+                    static_cast<std::uint16_t>(_mm_movemask_epi8(hits)));
+            };
+            const int shift = 16 * w;
+            blank |= bits(_mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(' ')),
+                                       _mm_cmpeq_epi8(x, _mm_set1_epi8('\t'))))
+                     << shift;
+            minus |= bits(_mm_cmpeq_epi8(x, _mm_set1_epi8('-'))) << shift;
+            exponent |=
+                bits(_mm_cmpeq_epi8(_mm_or_si128(x, _mm_set1_epi8(0x20)), _mm_set1_epi8('e')))
+                << shift;
+        }
+#else
         for (int w = 0; w < 8; ++w) {
             std::uint64_t x;
             std::memcpy(&x, bytes + 8 * w, 8);
@@ -52,6 +77,7 @@ template <typename Take> void ForEachToken(std::string_view line, Take &&take)
             minus |= gather(zeroBytes(x ^ (kEach * '-'))) << shift;
             exponent |= gather(zeroBytes((x | (kEach * 0x20)) ^ (kEach * 'e'))) << shift;
         }
+#endif
         const std::uint64_t starts =
             ~blank & (((blank << 1) | blankBefore) | (minus & ~((exponent << 1) | exponentBefore)));
         const std::uint64_t edges = blank | starts;

@@ -231,23 +231,29 @@ std::int16_t ParseIntegerText(std::string_view text, const TextSource &source)
 
 std::int16_t ParseIntegerText(std::string_view text) { return ParseIntegerText(text, kNowhere); }
 
-std::string FormatDouble(double value, const TextSource &source)
+void FormatDoubleInto(double value, std::string &out, const TextSource &source)
 {
     // An infinite or NaN result would be written as "inf" or "nan", which no reader takes
     // as a number: the file would be ruined silently.
     if (!std::isfinite(value))
         FailComputed(source, "is out of range");
-    std::string fast;
-    if (TryFormatEightDecimals(value, fast))
-        return fast;
+    if (TryFormatEightDecimals(value, out))
+        return;
     // to_chars with a precision is specified as printf in the C locale, whatever
-    // locale the window has set for the process.
+    // locale the window has set for the process. 400 characters hold every finite double.
     char buffer[400];
     const auto [end, ec] =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 8);
     if (ec != std::errc())
         FailComputed(source, "is too large to write");
-    return std::string(buffer, end);
+    out.assign(buffer, end);
+}
+
+std::string FormatDouble(double value, const TextSource &source)
+{
+    std::string out;
+    FormatDoubleInto(value, out, source);
+    return out;
 }
 
 std::string FormatDouble(double value) { return FormatDouble(value, kNowhere); }

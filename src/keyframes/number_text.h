@@ -29,6 +29,8 @@ std::int16_t ParseIntegerText(std::string_view text);
 // Exactly C's "%.8f" in the C locale: 0.5 -> "0.50000000", -12 -> "-12.00000000". A value
 // that is not finite is code 6.
 std::string FormatDouble(double value, const TextSource &source);
+// The same into out, reusing its storage.
+void FormatDoubleInto(double value, std::string &out, const TextSource &source);
 std::string FormatDouble(double value);
 
 // A number with a leading space when it is not negative: 3 -> " 3", -1 -> "-1".

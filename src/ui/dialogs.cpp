@@ -1,6 +1,5 @@
 #include "dialogs.h"
 
-#include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -32,17 +31,25 @@ void QtDialogs::showMessage(QWidget *parent, const QString &text)
     box.exec();
 }
 
-QString QtDialogs::openHierarchyFile(QWidget *parent)
+std::unique_ptr<QFileDialog> MakeHierarchyDialog(QWidget *parent, const QString &startFolder)
 {
-    QFileDialog dialog(parent, QStringLiteral("Load Hierarchy from 3do..."), QDir::currentPath(),
-                       QStringLiteral("3do Files (*.3do)"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QStringLiteral("3do"));
+    auto dialog =
+        std::make_unique<QFileDialog>(parent, QStringLiteral("Load Hierarchy from 3do..."),
+                                      startFolder, QStringLiteral("3do Files (*.3do)"));
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setDefaultSuffix(QStringLiteral("3do"));
+    dialog->selectFile(QStringLiteral("*.3do"));
+    return dialog;
+}
+
+QString QtDialogs::openHierarchyFile(QWidget *parent, const QString &startFolder)
+{
+    const std::unique_ptr<QFileDialog> dialog = MakeHierarchyDialog(parent, startFolder);
     ArrowWhileAsking arrow;
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         throw FileError(ErrorCode::Cancelled, {}, 0, "no model file was chosen");
-    return dialog.selectedFiles().constFirst();
+    return dialog->selectedFiles().constFirst();
 }
 
 }  // namespace zerka

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QStorageInfo>
 #include <algorithm>
 
@@ -29,6 +30,14 @@ QStringList FoldersDownTo(const QString &path)
             break;
     }
     return folders;
+}
+
+QStringList KeyFilesIn(const QString &folder)
+{
+    QStringList names;
+    for (const std::string &name : ListKeyFiles(ToNativePath(folder)))
+        names.append(FromNativePath(name));
+    return names;
 }
 
 QString ShownName(const QString &folder)
@@ -168,8 +177,36 @@ void FileList::setPath(const QString &path)
 {
     path_ = CleanPath(path);
     clear();
-    for (const std::string &name : ListKeyFiles(ToNativePath(path_)))
-        addItem(FromNativePath(name));
+    addItems(KeyFilesIn(path_));
+}
+
+void FileList::refresh()
+{
+    const QStringList listed = KeyFilesIn(path_);
+    if (listed == names())
+        return;  // nothing to do, and the scroll position stays as the person left it
+    const QString selected = fileName();
+    const int scrolled = verticalScrollBar()->value();
+    clear();
+    addItems(listed);
+    const QList<QListWidgetItem *> kept = findItems(selected, Qt::MatchExactly);
+    if (!selected.isEmpty() && !kept.isEmpty())
+        setCurrentItem(kept.first());
+    verticalScrollBar()->setValue(scrolled);
+}
+
+bool FileList::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate && isEnabled())
+        refresh();
+    return QListWidget::event(event);
+}
+
+void FileList::changeEvent(QEvent *event)
+{
+    QListWidget::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange && isEnabled())
+        refresh();
 }
 
 QString FileList::fileName() const

@@ -53,7 +53,10 @@ private:
     QString path_;
 };
 
-// The file list: the key files of one folder, as the batch lists them.
+// The file list: the key files of one folder, as the batch lists them. Files come and
+// go outside the program, so the list reads its folder again when its window is
+// activated again and when it is enabled again after a batch; while disabled it belongs
+// to the running batch and stays as it is.
 class FileList : public QListWidget {
     Q_OBJECT
 public:
@@ -61,9 +64,15 @@ public:
 
     QString path() const { return path_; }
     void setPath(const QString &path);
+    // Reads the folder again; the selected name stays selected while the folder holds it.
+    void refresh();
     // The selected name, or empty when none is selected.
     QString fileName() const;
     QStringList names() const;
+
+protected:
+    bool event(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     QString path_;

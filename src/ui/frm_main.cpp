@@ -1,10 +1,9 @@
 #include "frm_main.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
-#include <QGroupBox>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPlainTextEdit>
@@ -14,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "caption_controls.h"
 #include "conversion/batch_conversion.h"
 #include "conversion/hierarchy_reader.h"
 #include "dialogs.h"
@@ -55,10 +55,6 @@ constexpr const char *kTabOrder[] = {
     "cmdLoad3do", "pb1",  "Frame1", "cmdLoadOld",  "lbl3do", "lblOld",  "Frame2",  "Frame3",
 };
 
-const QString kOldTitle = QStringLiteral("Old Hierarchy File:");
-const QString kNewTitle = QStringLiteral("New Hierarchy File:");
-const QString kCrLf = QStringLiteral("\r\n");
-
 // The busy pointer for as long as an action runs; the arrow comes back however it ends.
 class BusyPointer {
 public:
@@ -74,23 +70,6 @@ T *MakeControl(QWidget *parent, const char *name, Args &&...args)
     T *control = new T(std::forward<Args>(args)..., parent);
     control->setObjectName(QString::fromLatin1(name));
     return control;
-}
-
-// A read-only two-line box on the menu bar's colour, used as a label.
-QPlainTextEdit *MakeNameBox(QWidget *parent, const char *name, const QString &title)
-{
-    auto *box = MakeControl<QPlainTextEdit>(parent, name);
-    box->setReadOnly(true);
-    box->setTabChangesFocus(true);
-    box->setLineWrapMode(QPlainTextEdit::NoWrap);
-    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    box->document()->setDocumentMargin(1);  // two lines must fit in 35 pixels
-    QPalette palette = box->palette();
-    palette.setColor(QPalette::Base, QApplication::palette("QMenuBar").color(QPalette::Window));
-    box->setPalette(palette);
-    box->setPlainText(WithLfBreaks(title + kCrLf));
-    return box;
 }
 
 }  // namespace
@@ -111,6 +90,7 @@ frmMain::frmMain(KeyframeTables &tables, QWidget *parent)
 
     createControls();
     placeControls();
+    fitCaptions();
     setTabOrderOfControls();
     Form_Load();
     connectHandlers();
@@ -125,10 +105,10 @@ void frmMain::openFolder(const QString &path) { Dir1->setPath(path); }
 void frmMain::createControls()
 {
     // The frames come first so that they are drawn behind the controls they group.
-    Frame1 = MakeControl<QGroupBox>(
+    Frame1 = MakeControl<GroupFrame>(
         this, "Frame1", QStringLiteral("Step 1: Select Directory of Keyframes to convert:"));
-    Frame2 = MakeControl<QGroupBox>(this, "Frame2", QStringLiteral("Step 2: Load Hierarchies:"));
-    Frame3 = MakeControl<QGroupBox>(this, "Frame3", QStringLiteral("Step 3: Convert!"));
+    Frame2 = MakeControl<GroupFrame>(this, "Frame2", QStringLiteral("Step 2: Load Hierarchies:"));
+    Frame3 = MakeControl<GroupFrame>(this, "Frame3", QStringLiteral("Step 3: Convert!"));
 
     Drive1 = MakeControl<DriveList>(this, "Drive1", MountedRoots());
     Dir1 = MakeControl<DirectoryList>(this, "Dir1");
@@ -136,10 +116,10 @@ void frmMain::createControls()
 
     cmdLoadOld =
         MakeControl<QPushButton>(this, "cmdLoadOld", QStringLiteral("Load &Old Hierarchy"));
-    lblOld = MakeNameBox(this, "lblOld", kOldTitle);
+    lblOld = MakeControl<NameBox>(this, "lblOld", QStringLiteral("Old Hierarchy File:"));
     cmdLoad3do =
         MakeControl<QPushButton>(this, "cmdLoad3do", QStringLiteral("Load &New Hierarchy"));
-    lbl3do = MakeNameBox(this, "lbl3do", kNewTitle);
+    lbl3do = MakeControl<NameBox>(this, "lbl3do", QStringLiteral("New Hierarchy File:"));
 
     cmdAll = MakeControl<QPushButton>(this, "cmdAll", QStringLiteral("&Convert all in Directory"));
     cmdAll->setEnabled(false);
@@ -173,6 +153,18 @@ void frmMain::placeControls()
     for (const ControlPlace &place : kControlPlaces)
         findChild<QWidget *>(QString::fromLatin1(place.Name), Qt::FindDirectChildrenOnly)
             ->setGeometry(ToPixels(place.Rect));
+}
+
+// Captions are measured in the platform's font; one that does not fit its control gets
+// the nearest font it fits in. The places stay as laid out and no caption is cut.
+void frmMain::fitCaptions()
+{
+    for (QPushButton *button : {cmdLoadOld, cmdLoad3do, cmdAll, cmdSave, cmdListMesh})
+        FitCaption(*button);
+    for (GroupFrame *frame : {Frame1, Frame2, Frame3})
+        frame->fitTitle();
+    for (NameBox *box : {lblOld, lbl3do})
+        box->fitTitle();
 }
 
 void frmMain::setTabOrderOfControls()
@@ -246,22 +238,21 @@ void frmMain::loadHierarchy(bool isOld)
 {
     QString path;
     try {
-        path = dialogs_->openHierarchyFile(this);
+        path = dialogs_->openHierarchyFile(this,
+                                           modelFolder_.isEmpty() ? File1->path() : modelFolder_);
     } catch (const FileError &error) {
         if (error.Code != ErrorCode::Cancelled)
             showMessage(QString::fromStdString(error.what()));
         return;  // a cancel changes nothing
     }
+    modelFolder_ = QFileInfo(path).absolutePath();
     fgNodes->hide();
     try {
         BusyPointer busy;
         Text1->clear();
         LoadHierarchy(tables_, ToNativePath(path), isOld);
         // A failed load keeps the box and the counter: only a loaded file is shown.
-        QPlainTextEdit *box = isOld ? lblOld : lbl3do;
-        const QString title = isOld ? kOldTitle : kNewTitle;
-        box->setPlainText(
-            WithLfBreaks(title + kCrLf + FromNativePath(FileNameOf(ToNativePath(path)))));
+        (isOld ? lblOld : lbl3do)->setFileName(FromNativePath(FileNameOf(ToNativePath(path))));
         raiseStepCount();
     } catch (const std::exception &error) {
         showMessage(QString::fromStdString(error.what()));

@@ -6,7 +6,6 @@
 
 #include "keyframes/keyframe_tables.h"
 
-class QGroupBox;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
@@ -19,6 +18,8 @@ class DriveList;
 class FileList;
 class FlexGrid;
 class frmEdit;
+class GroupFrame;
+class NameBox;
 
 // The main window: pick the folder of key files, load the old and the new hierarchy,
 // convert all. Below its visible area it also holds the keyframe info views and two
@@ -38,6 +39,7 @@ public:
 private:
     void createControls();
     void placeControls();
+    void fitCaptions();
     void setTabOrderOfControls();
     void connectHandlers();
 
@@ -61,17 +63,18 @@ private:
     KeyframeTables &tables_;
     std::unique_ptr<Dialogs> dialogs_;
     std::int16_t StepCount = 0;
+    QString modelFolder_;  // of the model file chosen last; the dialog opens there
 
-    QGroupBox *Frame1;
-    QGroupBox *Frame2;
-    QGroupBox *Frame3;
+    GroupFrame *Frame1;
+    GroupFrame *Frame2;
+    GroupFrame *Frame3;
     DriveList *Drive1;
     DirectoryList *Dir1;
     FileList *File1;
     QPushButton *cmdLoadOld;
-    QPlainTextEdit *lblOld;
+    NameBox *lblOld;
     QPushButton *cmdLoad3do;
-    QPlainTextEdit *lbl3do;
+    NameBox *lbl3do;
     QPushButton *cmdAll;
     QProgressBar *pb1;
     QPushButton *cmdSave;

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <nlohmann/json.hpp>
+
 #include "support/test_support.h"
 
 namespace zerka {
@@ -58,25 +60,27 @@ TEST_F(Cli, ConvertsEveryFileAndPrintsTheCountFirstAndTheSummaryLast)
     EXPECT_TRUE(fs::exists(dir / "keys/New/run.key"));
 }
 
-TEST_F(Cli, ExitsWithOneWhenAFileWasNotConverted)
-{
-    testing::WriteFile(dir / "keys/bad.key", "NODES 1\r\nNODE 0\r\nENTRIES 1\r\n");
-    const RunResult run = RunCli(dir, Args());
-    EXPECT_EQ(run.Status, 1);
-    EXPECT_EQ(run.Out, "3\nConverted:  2\nNot Converted:  1\n\n"
-                       "bad.key: node 0 declares 1 entries but only 0 follow (line 3)\n");
-    EXPECT_FALSE(fs::exists(dir / "keys/New/bad.key"));
-}
-
 TEST_F(Cli, UsageAndHierarchyErrorsExitWithTwoAndWriteNothing)
 {
+    const std::string tryHelp = "\nTry 'zerka-cli --help' for more information.\n";
     const struct {
         std::string args;
-        std::string errStart;
+        std::string err;
+        std::string env = "";
     } rows[] = {
-        {"", "usage: zerka-cli OLD.3do NEW.3do DIR\n"},
-        {dir / "old.3do" + " " + (dir / "new.3do"), "usage: zerka-cli OLD.3do NEW.3do DIR\n"},
-        {Args() + " extra", "usage: zerka-cli OLD.3do NEW.3do DIR\n"},
+        {"", "zerka-cli: missing operands OLD.3do NEW.3do DIR" + tryHelp},
+        {dir / "old.3do" + " " + (dir / "new.3do"),
+         "zerka-cli: missing operand after '" + (dir / "new.3do") + "'" + tryHelp},
+        {Args() + " extra", "zerka-cli: extra operand 'extra'" + tryHelp},
+        {"--frobnicate " + Args(), "zerka-cli: unrecognized option '--frobnicate'" + tryHelp},
+        {"-nx " + Args(), "zerka-cli: invalid option -- 'x'" + tryHelp},
+        {Args() + " --rename", "zerka-cli: option '--rename' requires an argument" + tryHelp},
+        {"--rename arm " + Args(), "zerka-cli: --rename 'arm': expected OLD=NEW" + tryHelp},
+        {"--rename a=arm --rename b=ARM " + Args(),
+         "zerka-cli: --rename: ARM is renamed twice" + tryHelp},
+        {"-- -n " + Args(), "zerka-cli: extra operand '" + (dir / "keys") + "'" + tryHelp},
+        {Args(), "zerka-cli: SOURCE_DATE_EPOCH: \"12abc\" is not a whole number of seconds\n",
+         "SOURCE_DATE_EPOCH=12abc"},
         {dir / "old.3do" + " " + (dir / "gone.3do") + " " + (dir / "keys"),
          "zerka-cli: " + (dir / "gone.3do") + ": cannot open: No such file or directory\n"},
         {dir / "old.3do" + " " + (dir / "keys/walk.key") + " " + (dir / "keys"),
@@ -86,10 +90,10 @@ TEST_F(Cli, UsageAndHierarchyErrorsExitWithTwoAndWriteNothing)
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.args);
-        const RunResult run = RunCli(dir, row.args);
+        const RunResult run = RunCli(dir, row.args, row.env);
         EXPECT_EQ(run.Status, 2);
         EXPECT_EQ(run.Out, "");
-        EXPECT_EQ(run.Err.substr(0, row.errStart.size()), row.errStart);
+        EXPECT_EQ(run.Err.substr(0, row.err.size()), row.err);
         EXPECT_FALSE(fs::exists(dir / "keys/New"));
         EXPECT_FALSE(fs::exists(dir / "gone.3do"));
     }
@@ -97,15 +101,98 @@ TEST_F(Cli, UsageAndHierarchyErrorsExitWithTwoAndWriteNothing)
 
 TEST_F(Cli, PrintsHelpAndVersion)
 {
-    for (const char *flag : {"-h", "--help"}) {
+    for (const char *flag : {"-h", "--help", "--dry-run --help"}) {
         SCOPED_TRACE(flag);
         const RunResult run = RunCli(dir, flag);
         EXPECT_EQ(run.Status, 0);
-        EXPECT_EQ(run.Out.rfind("usage: zerka-cli OLD.3do NEW.3do DIR\n", 0), 0u);
+        EXPECT_EQ(run.Out.rfind("Usage: zerka-cli [OPTION]... OLD.3do NEW.3do DIR\n", 0), 0u);
+        for (const char *part : {"--dry-run", "--report", "--rename", "--quiet", "--json",
+                                 "--version", "Exit status:", "SOURCE_DATE_EPOCH"})
+            EXPECT_NE(run.Out.find(part), std::string::npos) << part;
     }
-    const RunResult run = RunCli(dir, "--version");
+    for (const char *flag : {"-V", "--version"}) {
+        const RunResult run = RunCli(dir, flag);
+        EXPECT_EQ(run.Status, 0);
+        EXPECT_EQ(run.Out, "zerka-cli 0.2\n");
+    }
+}
+
+TEST_F(Cli, ExitsWithOneWhenAFileWasNotConvertedAndQuietPrintsOnlyTheFailures)
+{
+    testing::WriteFile(dir / "keys/bad.key", "NODES 1\r\nNODE 0\r\nENTRIES 1\r\n");
+    const std::string failed = "bad.key: node 0 declares 1 entries but only 0 follow (line 3)\n";
+    RunResult run = RunCli(dir, Args());
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Out, "3\nConverted:  2\nNot Converted:  1\n\n" + failed);
+    EXPECT_EQ(run.Err, "");
+    EXPECT_FALSE(fs::exists(dir / "keys/New/bad.key"));
+
+    run = RunCli(dir, "-q " + Args());
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Out, "");
+    EXPECT_EQ(run.Err, failed);
+}
+
+TEST_F(Cli, AFileInWhichNoNodeMatchedIsToldOnStandardError)
+{
+    testing::WriteFile(dir / "other.3do", testing::ModelText({{"leg", "0", "2", "0"}}));
+    const RunResult run =
+        RunCli(dir, dir / "old.3do" + " " + (dir / "other.3do") + " " + (dir / "keys"));
     EXPECT_EQ(run.Status, 0);
-    EXPECT_EQ(run.Out, "zerka-cli 0.2\n");
+    EXPECT_EQ(run.Out, "2\nConverted:  2\nNot Converted:  0\n");
+    EXPECT_EQ(run.Err, "run.key: no node matches the new model; written unchanged\n"
+                       "walk.key: no node matches the new model; written unchanged\n");
+}
+
+TEST_F(Cli, DryRunReportsTheRenamedHeadOfTheExamplesAndWritesNothing)
+{
+    const fs::path examples = dir.Path() / "examples";
+    fs::copy(ZERKA_EXAMPLES_DIR, examples);
+    const std::string args =
+        dir / "examples/old.3do" + " " + (dir / "examples/new.3do") + " " + examples.string();
+
+    RunResult run = RunCli(dir, "--dry-run " + args);
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Err, "");
+    EXPECT_FALSE(fs::exists(examples / "New"));
+    for (const char *part :
+         {"3\nRecords of old.3do (6) and new.3do (6), matched by position and name:\n"
+          "record  old name  new name           dx          dy           dz\n",
+          "\n     3  head      sensor    not matched: renamed\n"
+          "     4  l_thigh   L_Thigh   -0.01500000  0.00000000   0.00000000\n",
+          "\nwalk.key: 5 of 6 nodes moved\n",
+          "\n       3     2  head_m    head     left as read: renamed\n",
+          "\nDry run: nothing was written.\nConverted:  3\nNot Converted:  0\n"})
+        EXPECT_NE(run.Out.find(part), std::string::npos) << part << "\nin:\n" << run.Out;
+
+    run = RunCli(dir, "-n --rename head=sensor " + args);
+    EXPECT_NE(run.Out.find("\nwalk.key: 6 of 6 nodes moved\n"), std::string::npos);
+    EXPECT_NE(run.Out.find("  0.00000000  0.01000000   0.01000000  matched through --rename\n"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(examples / "New"));
+
+    run = RunCli(dir, "--report " + args);
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_TRUE(fs::exists(examples / "New/walk.key"));
+}
+
+TEST_F(Cli, JsonIsOneDocumentWithTheFilesAndWithReportTheirNodes)
+{
+    fs::rename(dir / "keys/run.key", dir / "keys/r\x01\xff.key");
+    RunResult run = RunCli(dir, "--json " + Args());
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    nlohmann::json document = nlohmann::json::parse(run.Out);
+    EXPECT_FALSE(document.contains("records"));
+    ASSERT_EQ(document["files"].size(), 2u);
+    EXPECT_EQ(document["files"][0]["name"], "r\x01\xef\xbf\xbd.key");
+    EXPECT_EQ(document["files"][0]["outcome"], "converted");
+    EXPECT_FALSE(document["files"][0].contains("nodes"));
+
+    run = RunCli(dir, "--json --report -n " + Args());
+    document = nlohmann::json::parse(run.Out);
+    EXPECT_EQ(document["dry_run"], true);
+    EXPECT_EQ(document["records"][0]["move"]["dy"], 2.0);
+    EXPECT_EQ(document["files"][1]["nodes"][0]["moved"], true);
 }
 
 TEST_F(Cli, TwoRunsWithSourceDateEpochWriteIdenticalBytes)

@@ -1,9 +1,12 @@
 #include "conversion/batch_conversion.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <map>
 
 #include "conversion/hierarchy_reader.h"
+#include "keyframes/key_file_writer.h"
 #include "support/test_support.h"
 
 namespace zerka {
@@ -181,6 +184,72 @@ TEST(OutputName, DropsTheLastFourCharactersAndAddsKey)
     EXPECT_EQ(OutputNameFor("walk.KEY"), "walk.key");
     EXPECT_EQ(OutputNameFor("run2"), ".key");
     testing::ExpectFileError([] { OutputNameFor("abc"); }, ErrorCode::InvalidArgument);
+}
+
+}  // namespace
+}  // namespace zerka
+
+namespace zerka {
+namespace {
+
+std::map<std::string, std::string> FilesIn(const fs::path &folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto &item : fs::directory_iterator(folder))
+        files[item.path().filename().string()] = testing::ReadFile(item.path().string());
+    return files;
+}
+
+// Two workers give what one gives: the same bytes, outcomes in list order (a bad file, a
+// name taken twice) and the caller's tables holding the last file, converted.
+TEST(BatchWorkers, TwoWorkersGiveExactlyWhatOneGives)
+{
+    testing::SetEnvironment("SOURCE_DATE_EPOCH", "0");
+    testing::TempDir dir;
+    testing::WriteFile(dir / "old.3do",
+                       testing::ModelText({{"hips", "0", "0", "0"}, {"arm", "0", "1", "0"}}));
+    testing::WriteFile(dir / "new.3do",
+                       testing::ModelText({{"hips", "0", "0", "1"}, {"arm", "0.5", "2", "0"}}));
+    for (const char *run : {"one", "two"}) {
+        const fs::path keys = dir.Path() / run;
+        fs::create_directory(keys);
+        for (int i = 0; i < 300; ++i) {
+            std::vector<testing::EntrySpec> entries;
+            for (int b = 0; b <= i % 7; ++b)
+                entries.push_back({b * 5, std::to_string(i * 0.125 + b), std::to_string(b), "-1",
+                                   "1", b % 2 ? "0" : "0.5", "1"});
+            testing::WriteFile((keys / ("k" + std::to_string(1000 + i) + ".key")).string(),
+                               testing::Crlf(testing::KeyText({{"hips", entries}, {"arm", entries}},
+                                                              i % 3 ? "0x0000" : "0x0003")));
+        }
+        testing::WriteFile((keys / "k1100.KEY").string(), "no keyframes");
+        testing::WriteFile((keys / "k1150.KEY").string(),
+                           testing::ReadFile((keys / "k1001.key").string()));
+    }
+    KeyframeTables one, two;
+    for (KeyframeTables *tables : {&one, &two}) {
+        LoadHierarchy(*tables, dir / "old.3do", true);
+        LoadHierarchy(*tables, dir / "new.3do", false);
+    }
+    const BatchResult byOne =
+        ConvertAll(one, dir / "one", ListKeyFiles(dir / "one"), {}, BatchOptions{1});
+    std::vector<int> progress;
+    const BatchResult byTwo = ConvertAll(
+        two, dir / "two", ListKeyFiles(dir / "two"), [&](int done) { progress.push_back(done); },
+        BatchOptions{2});
+    testing::SetEnvironment("SOURCE_DATE_EPOCH", nullptr);
+
+    // Where case is not told apart, each .KEY file was written over its .key file instead.
+    const bool caseApart = testing::FolderTellsCaseApart(dir.Path());
+    EXPECT_EQ(BatchSummaryText(byTwo), BatchSummaryText(byOne));
+    EXPECT_EQ(byOne.NotConvertedCount(), caseApart ? 2 : 1);
+    ASSERT_EQ(progress.size(), caseApart ? 302u : 300u);
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_TRUE(FilesIn(dir.Path() / "two/New") == FilesIn(dir.Path() / "one/New"));
+    EXPECT_EQ(FilesIn(dir.Path() / "two/New").size(), caseApart ? 300u : 299u);
+    EXPECT_EQ(two.SourceFileName, one.SourceFileName);
+    EXPECT_EQ(BuildKeyText(two, "now"), BuildKeyText(one, "now"));
+    EXPECT_EQ(two.MatchedCount, one.MatchedCount);
 }
 
 }  // namespace

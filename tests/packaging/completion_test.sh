@@ -30,8 +30,11 @@ expect() {
   fi
 }
 
-expect "--help --version " --
+expect "--dry-run --help --json --quiet --rename --report --version " --
 expect "-h " -h
+expect "" --rename ""
+expect "keys models new.3do old.3do " --rename head=sensor ""
+expect "keys models " -n old.3do --rename head=sensor new.3do ""
 expect "keys models new.3do old.3do " ""
 expect "models/rig.3do " models/
 expect "keys models new.3do old.3do " old.3do ""

@@ -1,11 +1,16 @@
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyleOptionButton>
 #include <QtTest>
 
 #include "keyframes/key_file_reader.h"
+#include "ui/caption_controls.h"
+#include "ui/dialogs.h"
 #include "ui/flex_grid.h"
 #include "ui/folder_lists.h"
 #include "ui_test_support.h"
@@ -47,6 +52,14 @@ private:
     {
         w.Boxes->FileAnswers.push_back(answer);
         w.control<QPushButton>(button)->click();
+    }
+
+    // An X server without a window manager activates nothing by itself.
+    static bool activate(QWidget &window)
+    {
+        window.show();
+        window.activateWindow();
+        return QTest::qWaitForWindowActive(&window);
     }
 
 private slots:
@@ -141,12 +154,56 @@ private slots:
         QCOMPARE(w.control<FileList>("File1")->path(), drives->drive());
     }
 
+    void captionsFitAndFrameLinesRunClearOfTheControls()
+    {
+        WindowUnderTest w;
+        const QFont windowFont = w.Window.font();
+        for (const char *name : {"cmdLoadOld", "cmdLoad3do", "cmdAll", "cmdSave", "cmdListMesh"}) {
+            auto *button = w.control<QPushButton>(name);
+            QStyleOptionButton option;
+            option.initFrom(button);
+            const int room = button->style()
+                                 ->subElementRect(QStyle::SE_PushButtonContents, &option, button)
+                                 .width();
+            const auto needed = [button](const QFont &font) {
+                return QFontMetrics(font).size(Qt::TextShowMnemonic, button->text()).width();
+            };
+            QVERIFY2(needed(button->font()) <= room, name);
+            if (button->font() != windowFont)
+                QVERIFY2(needed(windowFont) > room, name);  // only a caption that did not fit
+        }
+        QCOMPARE(w.control<QPushButton>("cmdAll")->text(), QString("&Convert all in Directory"));
+        for (const char *name : {"lblOld", "lbl3do"}) {
+            auto *box = w.control<NameBox>(name);
+            const QSize needed = QFontMetrics(box->font()).size(0, box->toPlainText());
+            QVERIFY2(needed.width() <= box->contentsRect().width() - 2, name);
+            QVERIFY2(needed.height() <= box->contentsRect().height() - 2, name);
+        }
+
+        // No control covers a frame's line or title: each lies within the line or apart.
+        const QList<QWidget *> controls =
+            w.Window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+        for (const char *name : {"Frame1", "Frame2", "Frame3"}) {
+            auto *frame = w.control<GroupFrame>(name);
+            const QPoint at = frame->pos();
+            const QRect line = frame->lineRect().translated(at);
+            const QRect inside = line.adjusted(2, 2, -2, -2);  // the line is two pixels wide
+            QVERIFY2(frame->rect().adjusted(2, 0, -2, 0).contains(frame->titleRect()), name);
+            for (const QWidget *control : controls) {
+                if (qobject_cast<const GroupFrame *>(control) || control->isHidden())
+                    continue;
+                const QRect place = control->geometry();
+                const QString pair = QString(name) + " / " + control->objectName();
+                QVERIFY2(inside.contains(place) || !line.intersects(place), qPrintable(pair));
+                QVERIFY2(!frame->titleRect().translated(at).intersects(place), qPrintable(pair));
+            }
+        }
+    }
+
     void tabVisitsVisibleEnabledControlsInItsOrder()
     {
         WindowUnderTest w;
-        w.Window.show();
-        w.Window.activateWindow();  // an X server without a window manager activates nothing
-        QVERIFY(QTest::qWaitForWindowActive(&w.Window));
+        QVERIFY(activate(w.Window));
         const auto tabRound = [&w] {
             w.control<QWidget>("Drive1")->setFocus();
             QStringList visited;
@@ -232,6 +289,48 @@ private slots:
         QCOMPARE(w.control<QPushButton>("cmdAll")->isEnabled(), enabled);
     }
 
+    void fileDialogStartsInTheListedFolderThenInTheLastUsed()
+    {
+        WindowUnderTest w;
+        load(w, "cmdLoadOld", path("models/old/body.3do"));
+        load(w, "cmdLoad3do", QString());
+        load(w, "cmdLoad3do", path("models/broken.3do"));
+        load(w, "cmdLoad3do", path("models/new.3do"));
+        QCOMPARE(w.Boxes->StartFolders, QStringList({path("keys"), path("models/old"),
+                                                     path("models/old"), path("models")}));
+
+        const auto dialog = MakeHierarchyDialog(&w.Window, path("models/old"));
+        QCOMPARE(dialog->windowTitle(), QString("Load Hierarchy from 3do..."));
+        QCOMPARE(dialog->directory().absolutePath(), path("models/old"));
+        QCOMPARE(dialog->nameFilters(), QStringList({"3do Files (*.3do)"}));
+        const auto *nameField = dialog->findChild<QLineEdit *>("fileNameEdit");
+        QVERIFY(nameField);
+        QCOMPARE(nameField->text(), QString("*.3do"));
+    }
+
+    void longModelNameShowsElidedInTheMiddleAndKeptWhole()
+    {
+        const QString name = "rebuilt_model_with_a_name_far_too_long_for_its_box_body_v2.3do";
+        WriteBytes(path("models/" + name), ModelFileText({{"mesh1", "0.0", "0.0", "0.0"}}));
+        WindowUnderTest w;
+        auto *box = w.control<NameBox>("lblOld");
+        load(w, "cmdLoadOld", path("models/" + name));
+        const QStringList shown = box->toPlainText().split('\n');
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[0], QString("Old Hierarchy File:"));
+        QVERIFY2(shown[1].startsWith("rebuilt") && shown[1].endsWith("v2.3do") &&
+                     shown[1].size() < name.size(),
+                 qPrintable(shown[1]));
+        QVERIFY(QFontMetrics(box->font()).horizontalAdvance(shown[1]) <
+                box->contentsRect().width());
+        QCOMPARE(box->fullText(), "Old Hierarchy File:\n" + name);
+        QCOMPARE(box->toolTip(), name);
+
+        load(w, "cmdLoadOld", path("models/old/body.3do"));
+        QCOMPARE(box->toPlainText(), QString("Old Hierarchy File:\nbody.3do"));
+        QCOMPARE(box->toolTip(), QString("body.3do"));
+    }
+
     void cancelledDialogChangesNothing()
     {
         WindowUnderTest w;
@@ -299,6 +398,38 @@ private slots:
             QVERIFY2(w.control<QWidget>(list)->isEnabled(), list);
         QCOMPARE(w.control<QProgressBar>("pb1")->value(), 3);
         QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    void fileListReadsTheFolderAgainOnActivationAndAfterABatch()
+    {
+        WindowUnderTest w;
+        auto *list = w.control<FileList>("File1");
+        QWidget other;
+        QVERIFY(activate(w.Window));
+        list->setCurrentItem(list->findItems("B.KEY", Qt::MatchExactly).first());
+
+        QVERIFY(activate(other));
+        QFile::remove(path("keys/a.key"));
+        WriteBytes(path("keys/c.key"), KeyFileText({1}));
+        QVERIFY(activate(w.Window));
+        QCOMPARE(list->names(), QStringList({"B.KEY", "bad.key", "c.key"}));
+        QCOMPARE(list->fileName(), QString("B.KEY"));
+
+        QVERIFY(activate(other));
+        QFile::remove(path("keys/B.KEY"));
+        QVERIFY(activate(w.Window));
+        QCOMPARE(list->names(), QStringList({"bad.key", "c.key"}));
+        QCOMPARE(list->fileName(), QString());
+
+        // A file that comes without the window being left shows once the batch is over;
+        // the batch converts the files that were listed.
+        load(w, "cmdLoadOld", path("models/old/body.3do"));
+        load(w, "cmdLoad3do", path("models/new.3do"));
+        WriteBytes(path("keys/d.key"), KeyFileText({1}));
+        w.control<QPushButton>("cmdAll")->click();
+        QCOMPARE(w.Boxes->Messages.first(), QString("2"));
+        QCOMPARE(list->names(), QStringList({"bad.key", "c.key", "d.key"}));
+        QVERIFY(!QFile::exists(path("keys/New/d.key")));
     }
 
     void getKeyframeInfoFillsBothViews()

@@ -19,11 +19,12 @@
 
 namespace zerka::testing {
 
-// Answers the window's boxes instead of a person: records every message and answers
-// file dialogs in turn; an empty answer cancels.
+// Answers the window's boxes instead of a person: records every message and the folder
+// each file dialog starts in, and answers file dialogs in turn; an empty answer cancels.
 class ScriptedDialogs final : public Dialogs {
 public:
     QStringList Messages;
+    QStringList StartFolders;
     std::deque<QString> FileAnswers;
 
     void showMessage(QWidget *, const QString &text) override
@@ -34,8 +35,9 @@ public:
     }
     std::function<void()> OnMessage;  // runs while the box would be up
 
-    QString openHierarchyFile(QWidget *) override
+    QString openHierarchyFile(QWidget *, const QString &startFolder) override
     {
+        StartFolders.append(startFolder);
         QString answer = FileAnswers.empty() ? QString() : FileAnswers.front();
         if (!FileAnswers.empty())
             FileAnswers.pop_front();

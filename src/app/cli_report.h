@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include "conversion/batch_conversion.h"
+#include "conversion/conversion_report.h"
+
+// zerka-cli's two ways of telling what a batch did: aligned text for people, one JSON
+// document for programs.
+namespace zerka {
+
+struct CliRun {
+    std::string OldModel;  // the paths as the user gave them
+    std::string NewModel;
+    std::string Folder;
+    bool DryRun = false;
+    bool WithNodes = false;  // the report: records and nodes, not only the files
+};
+
+// The hierarchy comparison, then each file's nodes; LF line breaks, ending in one.
+std::string ReportText(const HierarchyComparison &comparison, const BatchResult &result);
+
+// The whole result as one JSON document, ending in a line break. Bytes that are not UTF-8
+// become U+FFFD: a name must not make the document unreadable.
+std::string ResultJson(const CliRun &run, const HierarchyComparison &comparison,
+                       const BatchResult &result);
+
+}  // namespace zerka
