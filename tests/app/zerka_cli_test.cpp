@@ -12,20 +12,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct RunResult {
-    int Status;
-    std::string Out;
-    std::string Err;
-};
+using RunResult = testing::ShellRun;
 
 // Runs the built program through the shell; env is prepended as NAME=value words.
 RunResult RunCli(const testing::TempDir &dir, const std::string &args, const std::string &env = "")
 {
-    const std::string command =
-        env + " " ZERKA_CLI_PATH " " + args + " >" + (dir / "stdout") + " 2>" + (dir / "stderr");
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, testing::ReadFile(dir / "stdout"),
-            testing::ReadFile(dir / "stderr")};
+    return testing::RunShell(dir, env + " " ZERKA_CLI_PATH " " + args + " >" + (dir / "out"));
 }
 
 class Cli : public ::testing::Test {

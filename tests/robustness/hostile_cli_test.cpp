@@ -17,22 +17,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct ShellRun {
-    int Status;
-    std::string Out;
-    std::string Err;
-};
+using testing::ShellRun;
 
-// Runs the shell command line, with CLI standing for the program; a FIFO must never make
-// the test hang, so every run has a time limit of its own.
-ShellRun RunShell(const testing::TempDir &dir, const std::string &line)
+// Runs the command line with CLI standing for the program; a FIFO must never make the test
+// hang, so every run has a time limit of its own.
+ShellRun RunCliLine(const testing::TempDir &dir, std::string line)
 {
-    std::string command = line;
-    command.replace(command.find("CLI"), 3, "timeout 20 " ZERKA_CLI_PATH);
-    const int status = std::system(("(" + command + ") 2>" + (dir / "err")).c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
-            fs::exists(dir / "out") ? testing::ReadFile(dir / "out") : "",
-            testing::ReadFile(dir / "err")};
+    line.replace(line.find("CLI"), 3, "timeout 20 " ZERKA_CLI_PATH);
+    return testing::RunShell(dir, line);
 }
 
 class HostileCli : public ::testing::Test {
@@ -74,7 +66,7 @@ TEST_F(HostileCli, ModelsThatAreNoFilesOrTooLargeStopTheRunNamingTheModel)
     fs::resize_file(dir / "huge.3do", (std::uintmax_t{64} << 20) + 100);
     for (const char *model : {"fifo.3do", "huge.3do"}) {
         SCOPED_TRACE(model);
-        const ShellRun run = RunShell(dir, "CLI " + Args(model) + " >" + (dir / "out"));
+        const ShellRun run = RunCliLine(dir, "CLI " + Args(model) + " >" + (dir / "out"));
         EXPECT_EQ(run.Status, 2);
         EXPECT_NE(run.Err.find(dir / model), std::string::npos) << run.Err;
         EXPECT_FALSE(fs::exists(dir / "keys/New"));
@@ -86,13 +78,13 @@ TEST_F(HostileCli, OutputThatCannotBeWrittenIsNeverReportedAsSuccess)
     // Standard output full or closed: the conversion happens, the report cannot be given.
     for (const char *redirect : {">/dev/full", ">&-"}) {
         SCOPED_TRACE(redirect);
-        const ShellRun run = RunShell(dir, "CLI " + Args() + " " + redirect);
+        const ShellRun run = RunCliLine(dir, "CLI " + Args() + " " + redirect);
         EXPECT_EQ(run.Status, 2);
         EXPECT_NE(run.Err.find("cannot write the report"), std::string::npos) << run.Err;
     }
     // A file-size limit fails the one write instead of killing the run.
     fs::remove_all(dir / "keys/New");
-    const ShellRun limited = RunShell(dir, "ulimit -f 1; CLI " + Args() + " >" + (dir / "out"));
+    const ShellRun limited = RunCliLine(dir, "ulimit -f 1; CLI " + Args() + " >" + (dir / "out"));
     EXPECT_EQ(limited.Status, 1) << limited.Err;
     EXPECT_NE(limited.Out.find("walk.key: New/walk.key: cannot write: File too large"),
               std::string::npos)
@@ -111,15 +103,16 @@ TEST_F(HostileCli, NamesCanNeitherForgeLinesNorOutgrowTheNameLimit)
     // Twice: the second run replaces every output.
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
-        const ShellRun run = RunShell(dir, "CLI " + Args() + " >" + (dir / "out"));
+        const ShellRun run = RunCliLine(dir, "CLI " + Args() + " >" + (dir / "out"));
         EXPECT_EQ(run.Status, 1) << run.Out << run.Err;
         EXPECT_EQ(run.Out, "4\nConverted:  3\nNot Converted:  1\n\nbad\\x0d.key: no NODES line: "
                            "this is not a keyframe file\n");
         EXPECT_TRUE(fs::exists(dir / ("keys/New/" + longName)));
     }
     const std::string output = testing::ReadFile(dir / ("keys/New/" + forged));
-    EXPECT_EQ(output.substr(0, output.find("\r\n")).find("# KEYFRAME x\\x0aConverted:  99\\x0a.key "),
-              0u);
+    EXPECT_EQ(
+        output.substr(0, output.find("\r\n")).find("# KEYFRAME x\\x0aConverted:  99\\x0a.key "),
+        0u);
     ExpectNothingLostOrStray({{forged, key}, {longName, key}, {"walk.key", key}});
 }
 

@@ -1,13 +1,14 @@
 #include "support/test_support.h"
 
+#if !defined(_WIN32)
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
-
-#if !defined(_WIN32)
-#include <unistd.h>
-#endif
 
 #include "keyframes/utf8_paths.h"
 
@@ -133,6 +134,17 @@ std::string KeyText(const std::vector<NodeSpec> &nodes, const std::string &flags
     }
     return text;
 }
+
+#if !defined(_WIN32)
+ShellRun RunShell(const TempDir &dir, const std::string &commandLine)
+{
+    std::filesystem::remove(dir / "out");
+    const int status = std::system(("(" + commandLine + ") 2>" + (dir / "err")).c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+            std::filesystem::exists(dir / "out") ? ReadFile(dir / "out") : "",
+            ReadFile(dir / "err")};
+}
+#endif
 
 FileError ExpectFileError(const std::function<void()> &action, ErrorCode code)
 {

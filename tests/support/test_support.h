@@ -68,6 +68,15 @@ struct NodeSpec {
 // A key file text (LF breaks) with a header whose FLAGS line reads flags.
 std::string KeyText(const std::vector<NodeSpec> &nodes, const std::string &flags = "0x0000");
 
+// How a shell command line ended: its exit status (-1 when a signal ended it), what it
+// wrote to dir/"out" (if it sent its output there) and its standard error.
+struct ShellRun {
+    int Status;
+    std::string Out;
+    std::string Err;
+};
+ShellRun RunShell(const TempDir &dir, const std::string &commandLine);
+
 // Runs action, expects it to throw FileError with this code; returns the error for
 // further checks of its file, line and message.
 FileError ExpectFileError(const std::function<void()> &action, ErrorCode code);
