@@ -1,4 +1,5 @@
 #include "files.h"
+#include "files_internal.h"
 
 #include <atomic>
 #include <cerrno>
@@ -17,6 +18,9 @@
 
 namespace zerka {
 namespace {
+
+using files_detail::IsTemporaryName;
+using files_detail::Joined;
 
 #if defined(ZERKA_FAULT_POINTS)
 // Test builds only: ZERKA_NAMED_TEMPORARIES=1 takes the path of file systems that cannot
@@ -54,23 +58,6 @@ template <typename Call> auto Retry(Call call)
     }
 }
 
-std::string Joined(const std::string &folder, const std::string &name)
-{
-    return folder.empty() || folder == "." ? name : folder + "/" + name;
-}
-
-bool IsTemporaryName(std::string_view name)
-{
-    const bool ours = name.size() > kTempPrefix.size() + kTempSuffix.size() &&
-                      name.substr(0, kTempPrefix.size()) == kTempPrefix &&
-                      name.substr(name.size() - kTempSuffix.size()) == kTempSuffix;
-    // Earlier versions named them ".NAME.<random>.zerka-tmp".
-    constexpr std::string_view kOldSuffix = ".zerka-tmp";
-    const bool earlier = name.size() > kOldSuffix.size() + 1 && name.front() == '.' &&
-                         name.substr(name.size() - kOldSuffix.size()) == kOldSuffix;
-    return ours || earlier;
-}
-
 #if defined(O_TMPFILE)
 bool CanNameDescriptors() { return ::access("/proc/self/fd", X_OK) == 0; }
 std::string DescriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
@@ -78,43 +65,10 @@ std::string DescriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd
 
 }  // namespace
 
-ErrorCode CodeForSystemError(int error)
-{
-    switch (error) {
-    case ENOENT: return ErrorCode::FileNotFound;
-    case EACCES:
-    case EPERM: return ErrorCode::PermissionDenied;
-    case EIO: return ErrorCode::DeviceIo;
-    default: return ErrorCode::PathAccess;
-    }
-}
-
-void ThrowSystemError(int error, const std::string &file, std::string_view doing)
-{
-    throw FileError(CodeForSystemError(error), file, 0, std::string(doing) + ": " + Reason(error));
-}
-
-FileHandle &FileHandle::operator=(FileHandle &&other) noexcept
-{
-    if (this != &other) {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = other.Release();
-    }
-    return *this;
-}
-
 FileHandle::~FileHandle()
 {
     if (fd_ >= 0)
         ::close(fd_);
-}
-
-int FileHandle::Release()
-{
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
 }
 
 Folder Folder::OpenAt(int base, const std::string &path, const std::string &name)
@@ -138,11 +92,6 @@ Folder Folder::OpenAt(int base, const std::string &path, const std::string &name
 Folder Folder::Open(const std::string &path, const std::string &name)
 {
     return OpenAt(AT_FDCWD, path, name);
-}
-
-bool Folder::SameAs(const Folder &other) const
-{
-    return device_ == other.device_ && inode_ == other.inode_;
 }
 
 InputFile::InputFile(FileHandle handle, std::string name)
@@ -180,58 +129,13 @@ InputFile InputFile::OpenIn(const Folder &folder, const std::string &name)
     return InputFile(std::move(handle), name);
 }
 
-std::string InputFile::ReadAll() const
+std::size_t InputFile::ReadSome(std::uint64_t offset, char *into, std::size_t count) const
 {
-    if (size_ > kMaxTextBytes)
-        throw FileError(ErrorCode::OutOfMemory, name_, 0,
-                        "is larger than 64 MiB, too large for a key file");
-    std::string text(static_cast<std::size_t>(size_), '\0');
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t got = Retry([&] {
-            return ::pread(handle_.Get(), text.data() + done, text.size() - done,
-                           static_cast<off_t>(done));
-        });
-        if (got < 0)
-            throw FileError(ErrorCode::DeviceIo, name_, 0, "cannot read: " + Reason(errno));
-        if (got == 0)
-            break;  // shrank since it was opened: what is there is the file now
-        done += static_cast<std::size_t>(got);
-    }
-    text.resize(done);
-    return text;
-}
-
-void InputFile::ReadAt(std::uint64_t offset, char *into, std::size_t count) const
-{
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t got = Retry([&] {
-            return ::pread(handle_.Get(), into + done, count - done,
-                           static_cast<off_t>(offset + done));
-        });
-        if (got < 0)
-            throw FileError(ErrorCode::DeviceIo, name_, 0, "cannot read: " + Reason(errno));
-        if (got == 0)
-            throw FileError(ErrorCode::DeviceIo, name_, 0,
-                            "cannot read: the file shrank while it was read");
-        done += static_cast<std::size_t>(got);
-    }
-}
-
-StagedFile &StagedFile::operator=(StagedFile &&other) noexcept
-{
-    if (this != &other) {
-        Discard();
-        handle_ = std::move(other.handle_);
-        folderFd_ = other.folderFd_;
-        tempName_ = std::move(other.tempName_);
-        name_ = std::move(other.name_);
-        shown_ = std::move(other.shown_);
-        durable_ = other.durable_;
-        other.tempName_.clear();
-    }
-    return *this;
+    const ssize_t got =
+        Retry([&] { return ::pread(handle_.Get(), into, count, static_cast<off_t>(offset)); });
+    if (got < 0)
+        throw FileError(ErrorCode::DeviceIo, name_, 0, "cannot read: " + Reason(errno));
+    return static_cast<std::size_t>(got);
 }
 
 StagedFile::~StagedFile() { Discard(); }
@@ -256,36 +160,10 @@ OutputFolder::OutputFolder(Folder folder) : folder_(std::move(folder))
         (static_cast<std::uint64_t>(::getpid()) << 20);
 }
 
-OutputFolder OutputFolder::OpenChild(const Folder &parent, const std::string &childName)
+void OutputFolder::MakeChild(const Folder &parent, const std::string &childName)
 {
-    // The reason the folder could not be made is the one to show; a later open would
-    // only say that it does not exist.
     if (::mkdirat(parent.Fd(), childName.c_str(), 0777) != 0 && errno != EEXIST)
         ThrowSystemError(errno, childName, "cannot make the folder");
-    Folder folder = Folder::OpenAt(parent.Fd(), childName, childName);
-    if (folder.SameAs(parent))
-        throw FileError(ErrorCode::PathAccess, {}, 0,
-                        "the output folder " + childName + " is the source folder");
-    OutputFolder output(std::move(folder));
-    output.RemoveDeadTemporaries();
-    return output;
-}
-
-OutputFolder OutputFolder::Open(const std::string &path, const std::string &name)
-{
-    return OutputFolder(Folder::Open(path, name));
-}
-
-std::string OutputFolder::NewTempName()
-{
-    // splitmix64: cheap, and distinct for every call of this folder's writer.
-    std::uint64_t z = seed_ + 0x9e3779b97f4a7c15ULL * ++*counter_;
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-    z ^= z >> 31;
-    char hex[17];
-    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(z));
-    return std::string(kTempPrefix) + hex + std::string(kTempSuffix);
 }
 
 // A temporary file is locked for as long as its writer lives, so one that can be locked
@@ -438,23 +316,6 @@ void OutputFolder::SyncNames()
     if (Retry([&] { return ::fsync(folder_.Fd()); }) != 0)
         ThrowSystemError(errno, folder_.Name(), "cannot sync the folder");
     FaultPoint();
-}
-
-std::string ReadTextFile(const std::string &path, const std::string &name)
-{
-    return InputFile::Open(path, name.empty() ? path : name).ReadAll();
-}
-
-void WriteTextFile(const std::string &path, std::string_view text, const std::string &name)
-{
-    const std::string shown = name.empty() ? path : name;
-    const std::size_t cut = path.find_last_of('/');
-    const std::string folder = cut == std::string::npos ? "." : path.substr(0, cut + 1);
-    const std::string leaf = cut == std::string::npos ? path : path.substr(cut + 1);
-    OutputFolder output = OutputFolder::Open(folder, shown);
-    StagedFile staged = output.Stage(text, leaf, shown);
-    output.Publish(staged);
-    output.SyncNames();
 }
 
 }  // namespace zerka

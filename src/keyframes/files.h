@@ -90,6 +90,8 @@ public:
 
 private:
     InputFile(FileHandle handle, std::string name);
+    // Up to count bytes from offset; 0 at the end of the file.
+    std::size_t ReadSome(std::uint64_t offset, char *into, std::size_t count) const;
 
     FileHandle handle_;
     std::string name_;
@@ -150,6 +152,8 @@ public:
 
 private:
     explicit OutputFolder(Folder folder);
+    // Makes the folder; one that exists already is fine.
+    static void MakeChild(const Folder &parent, const std::string &childName);
     std::string NewTempName();
     void RemoveDeadTemporaries();
 

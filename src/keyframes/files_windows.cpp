@@ -6,6 +6,7 @@
 // no handle is ever a C runtime descriptor that standard output could be confused with.
 
 #include "files.h"
+#include "files_internal.h"
 
 #define WIN32_LEAN_AND_MEAN
 #if !defined(NOMINMAX)
@@ -22,6 +23,9 @@
 
 namespace zerka {
 namespace {
+
+using files_detail::IsTemporaryName;
+using files_detail::Joined;
 
 // Reads and writes go in pieces a DWORD can count.
 constexpr std::size_t kMaxPiece = std::size_t{1} << 30;
@@ -96,8 +100,8 @@ std::string SystemText(DWORD error)
         nullptr, error, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
     std::string out = length > 0 ? Utf8(std::wstring_view(text, length)) : std::string();
     ::LocalFree(text);
-    while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == ' ' ||
-                            out.back() == '.'))
+    while (!out.empty() &&
+           (out.back() == '\n' || out.back() == '\r' || out.back() == ' ' || out.back() == '.'))
         out.pop_back();
     return out.empty() ? "Windows error " + std::to_string(error) : out;
 }
@@ -115,23 +119,6 @@ std::string Reason(DWORD error)
     if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
         code = ErrorCode::PermissionDenied;  // in use by another program, which says so
     throw FileError(code, file, 0, std::string(doing) + ": " + Reason(error));
-}
-
-std::string Joined(const std::string &folder, const std::string &name)
-{
-    return folder.empty() || folder == "." ? name : folder + "/" + name;
-}
-
-bool IsTemporaryName(std::string_view name)
-{
-    const bool ours = name.size() > kTempPrefix.size() + kTempSuffix.size() &&
-                      name.substr(0, kTempPrefix.size()) == kTempPrefix &&
-                      name.substr(name.size() - kTempSuffix.size()) == kTempSuffix;
-    // Earlier versions named them ".NAME.<random>.zerka-tmp".
-    constexpr std::string_view kOldSuffix = ".zerka-tmp";
-    const bool earlier = name.size() > kOldSuffix.size() + 1 && name.front() == '.' &&
-                         name.substr(name.size() - kOldSuffix.size()) == kOldSuffix;
-    return ours || earlier;
 }
 
 // The open folder's path as it is now, links resolved, ending in a backslash. Windows has
@@ -168,15 +155,14 @@ bool RemoveOnClose(int file)
 }
 
 // Reads up to count bytes from offset; 0 at the end of the file.
-std::size_t ReadSome(int file, std::uint64_t offset, char *into, std::size_t count,
-                     const std::string &name)
+std::size_t ReadSomeOf(int file, std::uint64_t offset, char *into, std::size_t count,
+                       const std::string &name)
 {
     OVERLAPPED at{};
     at.Offset = static_cast<DWORD>(offset);
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD got = 0;
-    if (::ReadFile(ToHandle(file), into, static_cast<DWORD>(std::min(count, kMaxPiece)), &got,
-                   &at))
+    if (::ReadFile(ToHandle(file), into, static_cast<DWORD>(std::min(count, kMaxPiece)), &got, &at))
         return got;
     const DWORD error = ::GetLastError();
     if (error == ERROR_HANDLE_EOF)
@@ -194,44 +180,10 @@ FileHandle OpenForReading(const std::wstring &path)
 
 }  // namespace
 
-ErrorCode CodeForSystemError(int error)
-{
-    switch (error) {
-    case ENOENT: return ErrorCode::FileNotFound;
-    case EACCES:
-    case EPERM: return ErrorCode::PermissionDenied;
-    case EIO: return ErrorCode::DeviceIo;
-    default: return ErrorCode::PathAccess;
-    }
-}
-
-void ThrowSystemError(int error, const std::string &file, std::string_view doing)
-{
-    throw FileError(CodeForSystemError(error), file, 0,
-                    std::string(doing) + ": " + std::generic_category().message(error));
-}
-
-FileHandle &FileHandle::operator=(FileHandle &&other) noexcept
-{
-    if (this != &other) {
-        if (fd_ >= 0)
-            ::CloseHandle(ToHandle(fd_));
-        fd_ = other.Release();
-    }
-    return *this;
-}
-
 FileHandle::~FileHandle()
 {
     if (fd_ >= 0)
         ::CloseHandle(ToHandle(fd_));
-}
-
-int FileHandle::Release()
-{
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
 }
 
 // base < 0: path is the caller's own, relative to the working folder or whole.
@@ -241,9 +193,9 @@ Folder Folder::OpenAt(int base, const std::string &path, const std::string &name
     folder.name_ = name;
     const std::wstring wide = base < 0 ? Wide(path.empty() ? "." : path)
                                        : FolderPath(base, name, "cannot open") + Wide(path);
-    folder.handle_ = Own(::CreateFileW(wide.c_str(), GENERIC_READ,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    folder.handle_ =
+        Own(::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!folder.handle_)
         ThrowWindowsError(::GetLastError(), name, "cannot open");
     BY_HANDLE_FILE_INFORMATION info{};
@@ -260,11 +212,6 @@ Folder Folder::OpenAt(int base, const std::string &path, const std::string &name
 Folder Folder::Open(const std::string &path, const std::string &name)
 {
     return OpenAt(-1, path, name);
-}
-
-bool Folder::SameAs(const Folder &other) const
-{
-    return device_ == other.device_ && inode_ == other.inode_;
 }
 
 InputFile::InputFile(FileHandle handle, std::string name)
@@ -301,49 +248,9 @@ InputFile InputFile::OpenIn(const Folder &folder, const std::string &name)
     return InputFile(std::move(handle), name);
 }
 
-std::string InputFile::ReadAll() const
+std::size_t InputFile::ReadSome(std::uint64_t offset, char *into, std::size_t count) const
 {
-    if (size_ > kMaxTextBytes)
-        throw FileError(ErrorCode::OutOfMemory, name_, 0,
-                        "is larger than 64 MiB, too large for a key file");
-    std::string text(static_cast<std::size_t>(size_), '\0');
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const std::size_t got =
-            ReadSome(handle_.Get(), done, text.data() + done, text.size() - done, name_);
-        if (got == 0)
-            break;  // shrank since it was opened: what is there is the file now
-        done += got;
-    }
-    text.resize(done);
-    return text;
-}
-
-void InputFile::ReadAt(std::uint64_t offset, char *into, std::size_t count) const
-{
-    for (std::size_t done = 0; done < count;) {
-        const std::size_t got =
-            ReadSome(handle_.Get(), offset + done, into + done, count - done, name_);
-        if (got == 0)
-            throw FileError(ErrorCode::DeviceIo, name_, 0,
-                            "cannot read: the file shrank while it was read");
-        done += got;
-    }
-}
-
-StagedFile &StagedFile::operator=(StagedFile &&other) noexcept
-{
-    if (this != &other) {
-        Discard();
-        handle_ = std::move(other.handle_);
-        folderFd_ = other.folderFd_;
-        tempName_ = std::move(other.tempName_);
-        name_ = std::move(other.name_);
-        shown_ = std::move(other.shown_);
-        durable_ = other.durable_;
-        other.tempName_.clear();
-    }
-    return *this;
+    return zerka::ReadSomeOf(handle_.Get(), offset, into, count, name_);
 }
 
 StagedFile::~StagedFile() { Discard(); }
@@ -366,41 +273,15 @@ OutputFolder::OutputFolder(Folder folder) : folder_(std::move(folder))
         (static_cast<std::uint64_t>(::GetCurrentProcessId()) << 20);
 }
 
-OutputFolder OutputFolder::OpenChild(const Folder &parent, const std::string &childName)
+void OutputFolder::MakeChild(const Folder &parent, const std::string &childName)
 {
-    // The reason the folder could not be made is the one to show; a later open would
-    // only say that it does not exist.
-    const std::wstring path = FolderPath(parent.Fd(), childName, "cannot make the folder") +
-                              Wide(childName);
+    const std::wstring path =
+        FolderPath(parent.Fd(), childName, "cannot make the folder") + Wide(childName);
     if (!::CreateDirectoryW(path.c_str(), nullptr)) {
         const DWORD error = ::GetLastError();
         if (error != ERROR_ALREADY_EXISTS)
             ThrowWindowsError(error, childName, "cannot make the folder");
     }
-    Folder folder = Folder::OpenAt(parent.Fd(), childName, childName);
-    if (folder.SameAs(parent))
-        throw FileError(ErrorCode::PathAccess, {}, 0,
-                        "the output folder " + childName + " is the source folder");
-    OutputFolder output(std::move(folder));
-    output.RemoveDeadTemporaries();
-    return output;
-}
-
-OutputFolder OutputFolder::Open(const std::string &path, const std::string &name)
-{
-    return OutputFolder(Folder::Open(path, name));
-}
-
-std::string OutputFolder::NewTempName()
-{
-    // splitmix64: cheap, and distinct for every call of this folder's writer.
-    std::uint64_t z = seed_ + 0x9e3779b97f4a7c15ULL * ++*counter_;
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-    z ^= z >> 31;
-    char hex[17];
-    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(z));
-    return std::string(kTempPrefix) + hex + std::string(kTempSuffix);
 }
 
 // A writer holds its temporary file open, sharing nothing but deletion, for as long as it
@@ -424,9 +305,9 @@ void OutputFolder::RemoveDeadTemporaries()
     do {
         if ((found.dwFileAttributes & kNotAFile) != 0 || !IsTemporaryName(Utf8(found.cFileName)))
             continue;
-        const FileHandle file = Own(::CreateFileW((folder + found.cFileName).c_str(),
-                                                  GENERIC_READ | DELETE, 0, nullptr, OPEN_EXISTING,
-                                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        const FileHandle file =
+            Own(::CreateFileW((folder + found.cFileName).c_str(), GENERIC_READ | DELETE, 0, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         BY_HANDLE_FILE_INFORMATION info{};
         if (file && ::GetFileType(ToHandle(file.Get())) == FILE_TYPE_DISK &&
             ::GetFileInformationByHandle(ToHandle(file.Get()), &info) &&
@@ -513,22 +394,5 @@ void OutputFolder::MakeDurable(std::vector<StagedFile *> &) { }
 
 // Publish renamed with write-through, so the names are durable already.
 void OutputFolder::SyncNames() { }
-
-std::string ReadTextFile(const std::string &path, const std::string &name)
-{
-    return InputFile::Open(path, name.empty() ? path : name).ReadAll();
-}
-
-void WriteTextFile(const std::string &path, std::string_view text, const std::string &name)
-{
-    const std::string shown = name.empty() ? path : name;
-    const std::size_t cut = path.find_last_of("/\\");
-    const std::string folder = cut == std::string::npos ? "." : path.substr(0, cut + 1);
-    const std::string leaf = cut == std::string::npos ? path : path.substr(cut + 1);
-    OutputFolder output = OutputFolder::Open(folder, shown);
-    StagedFile staged = output.Stage(text, leaf, shown);
-    output.Publish(staged);
-    output.SyncNames();
-}
 
 }  // namespace zerka

@@ -1,0 +1,159 @@
+// The parts of the file layer that are the same on every system; files.cpp (POSIX) and
+// files_windows.cpp hold the system calls.
+#include <cstdio>
+#include <system_error>
+#include <utility>
+
+#include "files.h"
+#include "files_internal.h"
+
+namespace zerka {
+namespace files_detail {
+
+std::string Joined(const std::string &folder, const std::string &name)
+{
+    return folder.empty() || folder == "." ? name : folder + "/" + name;
+}
+
+bool IsTemporaryName(std::string_view name)
+{
+    const bool ours = name.size() > kTempPrefix.size() + kTempSuffix.size() &&
+                      name.substr(0, kTempPrefix.size()) == kTempPrefix &&
+                      name.substr(name.size() - kTempSuffix.size()) == kTempSuffix;
+    // Earlier versions named them ".NAME.<random>.zerka-tmp".
+    constexpr std::string_view kOldSuffix = ".zerka-tmp";
+    const bool earlier = name.size() > kOldSuffix.size() + 1 && name.front() == '.' &&
+                         name.substr(name.size() - kOldSuffix.size()) == kOldSuffix;
+    return ours || earlier;
+}
+
+}  // namespace files_detail
+
+ErrorCode CodeForSystemError(int error)
+{
+    switch (error) {
+    case ENOENT: return ErrorCode::FileNotFound;
+    case EACCES:
+    case EPERM: return ErrorCode::PermissionDenied;
+    case EIO: return ErrorCode::DeviceIo;
+    default: return ErrorCode::PathAccess;
+    }
+}
+
+void ThrowSystemError(int error, const std::string &file, std::string_view doing)
+{
+    throw FileError(CodeForSystemError(error), file, 0,
+                    std::string(doing) + ": " + std::generic_category().message(error));
+}
+
+FileHandle &FileHandle::operator=(FileHandle &&other) noexcept
+{
+    if (this != &other)
+        FileHandle(std::exchange(fd_, other.Release()));  // closes what this held
+    return *this;
+}
+
+int FileHandle::Release()
+{
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
+bool Folder::SameAs(const Folder &other) const
+{
+    return device_ == other.device_ && inode_ == other.inode_;
+}
+
+std::string InputFile::ReadAll() const
+{
+    if (size_ > kMaxTextBytes)
+        throw FileError(ErrorCode::OutOfMemory, name_, 0,
+                        "is larger than 64 MiB, too large for a key file");
+    std::string text(static_cast<std::size_t>(size_), '\0');
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const std::size_t got = ReadSome(done, text.data() + done, text.size() - done);
+        if (got == 0)
+            break;  // shrank since it was opened: what is there is the file now
+        done += got;
+    }
+    text.resize(done);
+    return text;
+}
+
+void InputFile::ReadAt(std::uint64_t offset, char *into, std::size_t count) const
+{
+    for (std::size_t done = 0; done < count;) {
+        const std::size_t got = ReadSome(offset + done, into + done, count - done);
+        if (got == 0)
+            throw FileError(ErrorCode::DeviceIo, name_, 0,
+                            "cannot read: the file shrank while it was read");
+        done += got;
+    }
+}
+
+StagedFile &StagedFile::operator=(StagedFile &&other) noexcept
+{
+    if (this != &other) {
+        Discard();
+        handle_ = std::move(other.handle_);
+        folderFd_ = other.folderFd_;
+        tempName_ = std::move(other.tempName_);
+        name_ = std::move(other.name_);
+        shown_ = std::move(other.shown_);
+        durable_ = other.durable_;
+        other.tempName_.clear();
+    }
+    return *this;
+}
+
+OutputFolder OutputFolder::OpenChild(const Folder &parent, const std::string &childName)
+{
+    // The reason the folder could not be made is the one to show; a later open would
+    // only say that it does not exist.
+    MakeChild(parent, childName);
+    Folder folder = Folder::OpenAt(parent.Fd(), childName, childName);
+    if (folder.SameAs(parent))
+        throw FileError(ErrorCode::PathAccess, {}, 0,
+                        "the output folder " + childName + " is the source folder");
+    OutputFolder output(std::move(folder));
+    output.RemoveDeadTemporaries();
+    return output;
+}
+
+OutputFolder OutputFolder::Open(const std::string &path, const std::string &name)
+{
+    return OutputFolder(Folder::Open(path, name));
+}
+
+std::string OutputFolder::NewTempName()
+{
+    // splitmix64: cheap, and distinct for every call of this folder's writer.
+    std::uint64_t z = seed_ + 0x9e3779b97f4a7c15ULL * ++*counter_;
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+    z ^= z >> 31;
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(z));
+    return std::string(kTempPrefix) + hex + std::string(kTempSuffix);
+}
+
+std::string ReadTextFile(const std::string &path, const std::string &name)
+{
+    return InputFile::Open(path, name.empty() ? path : name).ReadAll();
+}
+
+void WriteTextFile(const std::string &path, std::string_view text, const std::string &name)
+{
+    const std::string shown = name.empty() ? path : name;
+    const std::size_t cut = path.find_last_of(files_detail::kPathSeparators);
+    const std::string folder = cut == std::string::npos ? "." : path.substr(0, cut + 1);
+    const std::string leaf = cut == std::string::npos ? path : path.substr(cut + 1);
+    OutputFolder output = OutputFolder::Open(folder, shown);
+    StagedFile staged = output.Stage(text, leaf, shown);
+    output.Publish(staged);
+    output.SyncNames();
+}
+
+}  // namespace zerka

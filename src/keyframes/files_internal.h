@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Shared by the system parts of the file layer; nothing else includes it.
+namespace zerka::files_detail {
+
+#if defined(_WIN32)
+inline constexpr const char *kPathSeparators = "/\\";
+#else
+inline constexpr const char *kPathSeparators = "/";
+#endif
+
+// What messages call name in folder: "New/walk.key".
+std::string Joined(const std::string &folder, const std::string &name);
+
+// A name the file layer stages outputs under, or one that earlier versions used.
+bool IsTemporaryName(std::string_view name);
+
+}  // namespace zerka::files_detail
