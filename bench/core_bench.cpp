@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Benchmarks of the core on files of the sizes users convert: a 100-node × 100-entry key
 // file, and model files of 20 KB and 200 MB whose hierarchy section sits at the end.
 

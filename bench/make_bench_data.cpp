@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the data set scripts/bench times: an old and a new model and a folder of key files.
 //   zerka-bench-data OUT_DIR FILES [NODES ENTRIES]
 // makes OUT_DIR/old.3do, OUT_DIR/new.3do and OUT_DIR/keys/anim_0001.key ...

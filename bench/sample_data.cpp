@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sample_data.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-builds the core and zerka-cli for 64-bit Windows with Debian's MinGW-w64 compilers,
 # in their POSIX-threads flavour (the win32 flavour has no std::thread). Every program is
 # linked statically, so zerka-cli.exe runs on a bare Windows, and under wine, with no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // read -> convert -> build -> read again. Whatever the reader accepts, the converted text
 // the writer makes must read back to the same nodes, entry counts and field texts; with
 // both hierarchies equal, every position becomes its read value rounded to 8 decimals.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The hierarchy reader on any model text: parsing a section either yields well-formed
 // records or a named error, and loading a whole file agrees with parsing the text after
 // its last title, leaving the table exactly as it was whenever the load fails.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Any text given to the key file reader either loads into tables the writer can lay out,
 // or fails with one of the reader's codes and a message naming the file and line.
 #include <cstddef>

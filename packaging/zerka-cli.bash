@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # bash completion for zerka-cli                                  -*- shell-script -*-
 # Installed as bash-completion/completions/zerka-cli; uses bash-completion's helpers.
 

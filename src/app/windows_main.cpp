@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zerka-cli's entry on Windows. The arguments arrive as UTF-16; the narrow main of the C
 // runtime would get them in the code page, losing every character outside it, so they are
 // taken wide and handed on as UTF-8, the names the core works with.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zerka-cli: the batch conversion of the window, for folders converted in bulk and for
 // machines without a display.
 

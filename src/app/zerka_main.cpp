@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zerka: the window. One set of tables lives as long as the window that works on it.
 
 #include <QApplication>

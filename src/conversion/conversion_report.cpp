@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "conversion_report.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "hierarchy_reader.h"
 
 #include <algorithm>

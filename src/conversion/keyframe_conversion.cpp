@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "keyframe_conversion.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parts of the file layer that are the same on every system; files.cpp (POSIX) and
 // files_windows.cpp hold the system calls.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The file layer on Windows, keeping the promises of files.cpp with Win32 calls. Names
 // arrive as UTF-8 and reach the system as UTF-16, so no name depends on the code page.
 //

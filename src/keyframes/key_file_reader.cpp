@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "key_file_reader.h"
 
 #include "files.h"

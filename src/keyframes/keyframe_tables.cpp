@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "keyframe_tables.h"
 
 #include <limits>

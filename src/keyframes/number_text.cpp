@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "number_text.h"
 
 #include <algorithm>
@@ -135,23 +136,24 @@ bool TryParsePlainDecimal(std::string_view body, double &value)
                                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     constexpr std::uint64_t kExactLimit = std::uint64_t{1} << 53;
+    const char *at = body.data();
+    const char *const end = at + body.size();
+    // Digits that wrap past 19 are caught by the count below, before the value is used.
     std::uint64_t digits = 0;
-    int count = 0;
+    const auto takeDigits = [&] {
+        const char *from = at;
+        for (; at < end && static_cast<unsigned>(*at - '0') < 10; ++at)
+            digits = digits * 10 + static_cast<std::uint64_t>(*at - '0');
+        return static_cast<int>(at - from);
+    };
+    int count = takeDigits();
     int decimals = 0;
-    bool point = false;
-    for (const char c : body) {
-        if (IsDigit(c)) {
-            if (++count > 19)
-                return false;
-            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
-            decimals += point;
-        } else if (c == '.' && !point) {
-            point = true;
-        } else {
-            return false;
-        }
+    if (at < end && *at == '.') {
+        ++at;
+        decimals = takeDigits();
+        count += decimals;
     }
-    if (count == 0 || digits > kExactLimit || decimals > 22)
+    if (at != end || count == 0 || count > 19 || digits > kExactLimit || decimals > 22)
         return false;
     value = static_cast<double>(digits) / kPowersOfTen[decimals];
     return true;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "flex_grid.h"
 
 #include <QApplication>

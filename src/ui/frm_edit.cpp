@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frm_edit.h"
 
 #include <QGridLayout>

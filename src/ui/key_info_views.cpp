@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "key_info_views.h"
 
 #include <QColor>

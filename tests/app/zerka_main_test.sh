@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The window's command line before any window opens: --help and --version answer without
 # a display, a start without one says why in one line, wrong arguments name the problem.
 #   zerka_main_test.sh ZERKA VERSION

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "conversion/batch_conversion.h"
 
 #include <algorithm>

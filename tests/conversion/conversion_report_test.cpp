@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "conversion/conversion_report.h"
 
 #include "conversion/hierarchy_reader.h"

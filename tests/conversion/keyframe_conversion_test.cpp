@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "conversion/keyframe_conversion.h"
 
 #include <filesystem>

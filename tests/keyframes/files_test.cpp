@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "keyframes/files.h"
 
 #include <algorithm>

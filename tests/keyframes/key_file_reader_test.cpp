@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "keyframes/key_file_reader.h"
 
 #include "support/test_support.h"

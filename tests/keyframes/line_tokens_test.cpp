@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "keyframes/line_tokens.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "keyframes/number_text.h"
 
 #include <clocale>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Completes zerka-cli command lines the way bash does and checks what is offered: the
 # options, then model files for the first two operands and folders for the third.
 #   completion_test.sh BASH_COMPLETION ZERKA_CLI_COMPLETION

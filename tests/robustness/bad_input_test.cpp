@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bad input of every kind a person may feed the tool: each must end in a FileError with
 // the right code whose message starts with the file and, where there is one, the line.
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Faults around a batch: the output folder cannot be made or written, a listed file goes
 // away or changes before its turn, an earlier output stands where a new one fails. In
 // every case the sources stay byte-identical, no temporary file is left, the file is

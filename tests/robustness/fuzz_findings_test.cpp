@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Inputs the fuzzers found, kept so the faults they showed stay fixed. Each broke the
 // chain's promise: what the reader accepts converts into a text that reads back the same.
 #include <string>

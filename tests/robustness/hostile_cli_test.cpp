@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zerka-cli against inputs and surroundings that a careless or hostile user, or a failing
 // disk, brings: FIFOs and huge models, full or closed output, file-size limits, names made
 // to break lines or to outgrow the file system's limit. The sources always stay as they

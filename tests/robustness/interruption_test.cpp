@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zerka-cli killed with SIGKILL at chosen steps of a batch over a few hundred files (the
 // test build's ZERKA_KILL_AT): whatever it managed leaves only complete outputs in New and
 // the sources as they were, and the next batch leaves no temporary file of a dead run.

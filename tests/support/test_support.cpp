@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/test_support.h"
 
 #if !defined(_WIN32)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <QtTest>
 
 #include "ui/folder_lists.h"

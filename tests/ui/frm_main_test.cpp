@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QGuiApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Times "Get Keyframe Info" on the largest key file the tables hold: 100 nodes of 100
 // entries, that is 20,102 table rows and a dump of 10,000 entry lines. Only reports.
 
