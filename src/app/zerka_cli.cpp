@@ -251,6 +251,13 @@ int Run(const CliOptions &options)
         std::cerr << kProgramName << ": " << zerka::ShownName(folder) << ": not a folder\n";
         return kExitUsage;
     }
+    // A folder that cannot be listed would pass for an empty one, every file "converted".
+    std::filesystem::directory_iterator listing(zerka::PathFromUtf8(folder), ec);
+    if (ec) {
+        std::cerr << kProgramName << ": " << zerka::ShownName(folder)
+                  << ": cannot list the folder: " << ec.message() << '\n';
+        return kExitUsage;
+    }
     const std::vector<std::string> names = zerka::ListKeyFiles(folder);
     if (!options.Quiet && !options.Json)
         PrintMessage(std::to_string(names.size()));

@@ -80,7 +80,8 @@ std::vector<NodeOutcome> NodesOf(const KeyframeTables &tables)
 }
 
 // Names the staged outputs in list order, then makes the names durable.
-void PublishGroup(std::vector<Staged> &group, OutputFolder &output, BatchResult &result)
+void PublishGroup(std::vector<Staged> &group, OutputFolder &output,
+                  const std::set<FileIdentity> &sources, BatchResult &result)
 {
     std::vector<StagedFile *> files;
     for (Staged &staged : group)
@@ -90,7 +91,7 @@ void PublishGroup(std::vector<Staged> &group, OutputFolder &output, BatchResult 
     for (Staged &staged : group) {
         FileOutcome &outcome = result.Files[staged.Index];
         try {
-            output.Publish(staged.File);
+            output.Publish(staged.File, sources);
             outcome.Converted = true;
             published.push_back(staged.Index);
         } catch (const FileError &error) {
@@ -124,13 +125,19 @@ struct Item {
 class BatchRun {
 public:
     BatchRun(const std::string &directory, const std::vector<std::string> &names, bool dryRun)
-        : names_(names), items_(names.size()), dryRun_(dryRun)
+        : names_(names), dryRun_(dryRun), items_(names.size())
     {
         try {
             source_.emplace(Folder::Open(directory, directory));
         } catch (const FileError &error) {
             sourceError_ = error;
+            return;
         }
+        // Every listed file, before any output is named: one that is a link into New must
+        // not be replaced by another file's output either.
+        for (const std::string &name : names_)
+            if (const FileIdentity identity = source_->IdentityOf(name); identity != FileIdentity{})
+                sources_.insert(identity);
     }
 
     // On the caller's tables, one file after the other.
@@ -156,9 +163,17 @@ public:
         bool stop = false;
         std::mutex mutex;
         std::condition_variable changed;
-        const auto work = [&] {
-            KeyframeTables own;
-            CopyHierarchies(tables, own);
+        // Each worker's tables are made here, as copies of the caller's: no worker ever reads
+        // the caller's, and a failure to make them leaves the work to this thread alone.
+        std::vector<std::unique_ptr<KeyframeTables>> own;
+        try {
+            for (std::size_t w = 0; w < count; ++w)
+                own.push_back(std::make_unique<KeyframeTables>(tables));
+        } catch (const std::bad_alloc &) {
+            ConvertInOrder(tables, result, progress);
+            return;
+        }
+        const auto work = [&](KeyframeTables &mine) {
             for (std::size_t i; (i = next++) < names_.size();) {
                 {
                     std::unique_lock lock(mutex);
@@ -166,7 +181,7 @@ public:
                     if (stop)
                         return;
                 }
-                Process(own, i, false);
+                Process(mine, i, false);
                 {
                     const std::lock_guard lock(mutex);
                     items_[i].Done = true;
@@ -175,26 +190,24 @@ public:
             }
         };
         std::vector<std::thread> threads;
+        const auto stopAndJoin = [&] {
+            {
+                const std::lock_guard lock(mutex);
+                stop = true;
+            }
+            changed.notify_all();
+            for (std::thread &thread : threads)
+                thread.join();
+            threads.clear();
+        };
         // However this thread leaves (an exception too), the workers end first.
         struct Joiner {
-            std::vector<std::thread> &Threads;
-            std::function<void()> Stop;
-            ~Joiner()
-            {
-                Stop();
-                for (std::thread &thread : Threads)
-                    thread.join();
-            }
-        } joiner{threads, [&] {
-                     {
-                         const std::lock_guard lock(mutex);
-                         stop = true;
-                     }
-                     changed.notify_all();
-                 }};
+            const decltype(stopAndJoin) &StopAndJoin;
+            ~Joiner() { StopAndJoin(); }
+        } joiner{stopAndJoin};
         try {
             for (std::size_t w = 0; w < count; ++w)
-                threads.emplace_back(work);
+                threads.emplace_back(work, std::ref(*own[w]));
         } catch (const std::system_error &) {
             if (threads.empty()) {  // no thread to be had: the same work on this one
                 ConvertInOrder(tables, result, progress);
@@ -213,22 +226,12 @@ public:
             }
             changed.notify_all();
         }
+        stopAndJoin();
         Finish(result);
         RedoLastTouched(tables);
     }
 
 private:
-    static void CopyHierarchies(const KeyframeTables &from, KeyframeTables &to)
-    {
-        to.OldHierarchy = from.OldHierarchy;
-        to.NewHierarchy = from.NewHierarchy;
-        to.OldHierarchyCount = from.OldHierarchyCount;
-        to.NewHierarchyCount = from.NewHierarchyCount;
-        to.OldHierarchyFile = from.OldHierarchyFile;
-        to.NewHierarchyFile = from.NewHierarchyFile;
-        to.Renames = from.Renames;
-    }
-
     // New is made when the first file gets that far, so a folder whose files all fail
     // gets none; from then on every file gets the same folder, or the same reason.
     OutputFolder &Output()
@@ -258,8 +261,9 @@ private:
             item.OutputName = OutputNameFor(name);
             if (checkClaims && claimed_.count(item.OutputName) != 0)
                 return;  // Consume gives the reason
-            item.Loaded = true;
-            LoadKeyFile(tables, InputFile::OpenIn(*source_, name));
+            const std::string text = InputFile::OpenIn(*source_, name).ReadAll();
+            item.Loaded = true;  // from here on the tables change, as far as the text gets
+            LoadKeyText(tables, text, name);
             if (dryRun_) {
                 tables.SourceFileName = name;
                 ConvertTables(tables, name);
@@ -288,7 +292,7 @@ private:
         if (!item.OutputName.empty() && claimed_.count(item.OutputName) != 0) {
             item.Staged.reset();
             item.Loaded = false;
-            outcome.Reason = std::string(kOutputFolder) + "/" + item.OutputName +
+            outcome.Reason = std::string(kOutputFolder) + "/" + ShownName(item.OutputName) +
                              " was already written from another file of this folder";
         } else if (item.Staged) {
             claimed_.insert(item.OutputName);
@@ -305,7 +309,7 @@ private:
         if (item.Loaded)
             lastTouched_ = i;
         if (group_.size() == kPublishGroup)
-            PublishGroup(group_, *output_, result);
+            PublishGroup(group_, *output_, sources_, result);
         if (progress)
             progress(static_cast<int>(i + 1));
     }
@@ -313,7 +317,7 @@ private:
     void Finish(BatchResult &result)
     {
         if (!group_.empty())
-            PublishGroup(group_, *output_, result);
+            PublishGroup(group_, *output_, sources_, result);
     }
 
     // The caller's tables end as one thread leaves them: holding the last file that was
@@ -324,7 +328,7 @@ private:
             return;
         const std::string &name = names_[*lastTouched_];
         try {
-            LoadKeyFile(tables, InputFile::OpenIn(*source_, name));
+            LoadKeyText(tables, InputFile::OpenIn(*source_, name).ReadAll(), name);
             if (output_ || dryRun_) {
                 tables.SourceFileName = name;
                 ConvertTables(tables, name);
@@ -335,13 +339,15 @@ private:
     }
 
     const std::vector<std::string> &names_;
-    std::vector<Item> items_;
     bool dryRun_;
     std::optional<Folder> source_;
     std::optional<FileError> sourceError_;
+    std::set<FileIdentity> sources_;
     std::mutex outputMutex_;
     std::optional<OutputFolder> output_;
     std::optional<FileError> outputError_;
+    // After output_: staged files left on an exception go while their folder is still open.
+    std::vector<Item> items_;
     std::set<std::string> claimed_;
     std::vector<Staged> group_;
     std::optional<std::size_t> lastTouched_;
@@ -410,10 +416,13 @@ StagedFile ConvertIntoNew(KeyframeTables &tables, OutputFolder &output,
 void SaveIntoNew(KeyframeTables &tables, const std::string &directory,
                  const std::string &listedName)
 {
-    OutputFolder output =
-        OutputFolder::OpenChild(Folder::Open(directory, directory), kOutputFolder);
+    const Folder folder = Folder::Open(directory, directory);
+    OutputFolder output = OutputFolder::OpenChild(folder, kOutputFolder);
     StagedFile staged = ConvertIntoNew(tables, output, listedName);
-    output.Publish(staged);
+    std::set<FileIdentity> source;
+    if (const FileIdentity identity = folder.IdentityOf(listedName); identity != FileIdentity{})
+        source.insert(identity);
+    output.Publish(staged, source);
     output.SyncNames();
 }
 

@@ -61,7 +61,9 @@ std::string MissingHierarchyText(const KeyframeTables &tables);
 // loaded before, in list order. A file that fails is Not Converted with its reason and
 // gets no output; the others go on. Outputs are made durable a group at a time before
 // their names appear. Afterwards the tables hold the last listed file as far as it got.
-// A dry run fails and succeeds file by file as the real run would, short of the writes.
+// A dry run fails and succeeds file by file as the real run would up to the writes: what
+// only writing can tell (New cannot be made, a full disk, a link back to the folder) it
+// does not try.
 // Shows nothing: the caller reports from the result. Whatever the number of workers, the
 // outputs, the result and the tables afterwards are those of one thread.
 BatchResult ConvertAll(KeyframeTables &tables, const std::string &directory,

@@ -95,6 +95,14 @@ Folder Folder::Open(const std::string &path, const std::string &name)
     return OpenAt(AT_FDCWD, path, name);
 }
 
+FileIdentity Folder::IdentityOf(const std::string &name) const
+{
+    struct stat info { };
+    if (::fstatat(Fd(), name.c_str(), &info, 0) != 0)
+        return {};
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
 InputFile::InputFile(FileHandle handle, std::string name)
     : handle_(std::move(handle)), name_(std::move(name))
 {
@@ -171,7 +179,7 @@ void OutputFolder::MakeChild(const Folder &parent, const std::string &childName)
 // belongs to a dead run; the files of batches still running are never touched.
 void OutputFolder::RemoveDeadTemporaries()
 {
-    const int listing = ::dup(folder_.Fd());
+    const int listing = ::fcntl(folder_.Fd(), F_DUPFD_CLOEXEC, 0);
     if (listing < 0)
         return;
     DIR *dir = ::fdopendir(listing);
@@ -255,7 +263,7 @@ StagedFile OutputFolder::Stage(std::string_view bytes, const std::string &name,
     return staged;
 }
 
-void OutputFolder::Publish(StagedFile &file)
+void OutputFolder::Publish(StagedFile &file, const std::set<FileIdentity> &keep)
 {
     // However publishing fails, the staged file goes and nothing was replaced.
     const auto fail = [&file](std::string_view doing) {
@@ -264,8 +272,23 @@ void OutputFolder::Publish(StagedFile &file)
         ThrowSystemError(error, file.shown_, doing);
     };
     const int fd = file.handle_.Get();
-    if (!file.durable_ && Retry([&] { return ::fdatasync(fd); }) != 0)
+    // Even after MakeDurable: syncfs reports no writeback error on kernels before 5.8, while
+    // each file's own fdatasync does, and costs next to nothing once the data is on disk.
+    if (Retry([&] { return ::fdatasync(fd); }) != 0)
         fail("cannot write");
+    // A listed source that is a link into this folder must not be replaced under it.
+    const auto replacesKept = [&] {
+        struct stat there { };
+        return !keep.empty() &&
+               ::fstatat(folder_.Fd(), file.name_.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0 &&
+               keep.count({static_cast<std::uint64_t>(there.st_dev),
+                           static_cast<std::uint64_t>(there.st_ino)}) != 0;
+    };
+    const auto refuseKept = [&] {
+        file.Discard();
+        throw FileError(ErrorCode::PathAccess, file.shown_, 0,
+                        "is a listed file itself, reached through a link; it is not replaced");
+    };
     FaultPoint();
     const int dirFd = folder_.Fd();
 #if defined(O_TMPFILE)
@@ -291,6 +314,8 @@ void OutputFolder::Publish(StagedFile &file)
         }
     }
 #endif
+    if (replacesKept())
+        refuseKept();
     if (::renameat(dirFd, file.tempName_.c_str(), dirFd, file.name_.c_str()) != 0)
         fail("cannot replace");
     file.tempName_.clear();
@@ -298,16 +323,12 @@ void OutputFolder::Publish(StagedFile &file)
     FaultPoint();
 }
 
-void OutputFolder::MakeDurable(std::vector<StagedFile *> &files)
+void OutputFolder::MakeDurable(std::vector<StagedFile *> &)
 {
 #if defined(__linux__)
-    // One pass over the file system instead of a wait per file; where it fails, Publish
-    // syncs each file itself.
-    if (::syncfs(folder_.Fd()) == 0)
-        for (StagedFile *file : files)
-            file->durable_ = true;
-#else
-    (void)files;
+    // One pass over the file system instead of a wait per file: Publish's fdatasync then
+    // finds nothing left to write.
+    ::syncfs(folder_.Fd());
 #endif
     FaultPoint();
 }

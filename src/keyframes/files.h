@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +51,14 @@ private:
     int fd_ = -1;
 };
 
+// Which file a name leads to, through any links: two names with the same identity are one
+// file. Empty (all zero) where the system cannot tell.
+struct FileIdentity {
+    std::uint64_t Device = 0;
+    std::uint64_t Inode = 0;
+    friend auto operator<=>(const FileIdentity &, const FileIdentity &) = default;
+};
+
 // An open folder; files in it are opened by name relative to it, so the folder cannot be
 // swapped for another between a check and a use.
 class Folder {
@@ -61,6 +70,8 @@ public:
     const std::string &Name() const { return name_; }
     // Both are the same folder on the same device, whatever links led to them.
     bool SameAs(const Folder &other) const;
+    // The file name leads to, through links; empty when there is none or it cannot be told.
+    FileIdentity IdentityOf(const std::string &name) const;
 
 private:
     friend class OutputFolder;
@@ -104,7 +115,7 @@ private:
 class StagedFile {
 public:
     StagedFile() = default;
-    StagedFile(StagedFile &&) noexcept = default;
+    StagedFile(StagedFile &&other) noexcept { *this = std::move(other); }
     StagedFile &operator=(StagedFile &&) noexcept;
     ~StagedFile();
 
@@ -119,7 +130,6 @@ private:
     std::string tempName_;  // empty while the file has no name at all
     std::string name_;
     std::string shown_;
-    bool durable_ = false;
 };
 
 // The folder outputs go to. An output is written in two steps so that a batch pays for
@@ -144,10 +154,10 @@ public:
                      const std::string &shownName = {});
     // Makes staged files durable in one pass, so a group of outputs waits for the disk once.
     void MakeDurable(std::vector<StagedFile *> &files);
-    // Makes the staged file durable (unless MakeDurable did) and names it, replacing an existing
-    // file of that name (never a folder). On failure the staged file is gone and nothing was
-    // replaced.
-    void Publish(StagedFile &file);
+    // Makes the staged file durable and names it, replacing an existing file of that name,
+    // but never a folder and never a file whose identity is in keep (a source that a link
+    // leads to). On failure the staged file is gone and nothing was replaced.
+    void Publish(StagedFile &file, const std::set<FileIdentity> &keep = {});
     // Makes the names given by Publish durable.
     void SyncNames();
 

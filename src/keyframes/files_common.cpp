@@ -103,7 +103,6 @@ StagedFile &StagedFile::operator=(StagedFile &&other) noexcept
         tempName_ = std::move(other.tempName_);
         name_ = std::move(other.name_);
         shown_ = std::move(other.shown_);
-        durable_ = other.durable_;
         other.tempName_.clear();
     }
     return *this;

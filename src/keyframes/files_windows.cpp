@@ -265,6 +265,8 @@ void StagedFile::Discard()
     handle_ = FileHandle();
 }
 
+FileIdentity Folder::IdentityOf(const std::string &) const { return {}; }
+
 OutputFolder::OutputFolder(Folder folder) : folder_(std::move(folder))
 {
     std::random_device device;
@@ -354,14 +356,15 @@ StagedFile OutputFolder::Stage(std::string_view bytes, const std::string &name,
     return staged;
 }
 
-void OutputFolder::Publish(StagedFile &file)
+// Links are rare on Windows and IdentityOf cannot tell, so keep is never filled there.
+void OutputFolder::Publish(StagedFile &file, const std::set<FileIdentity> &)
 {
     // However publishing fails, the staged file goes and nothing was replaced.
     const auto fail = [&file](DWORD error, std::string_view doing) {
         file.Discard();
         ThrowWindowsError(error, file.shown_, doing);
     };
-    if (!file.durable_ && !::FlushFileBuffers(ToHandle(file.handle_.Get())))
+    if (!::FlushFileBuffers(ToHandle(file.handle_.Get())))
         fail(::GetLastError(), "cannot write");
     std::wstring folder;
     try {

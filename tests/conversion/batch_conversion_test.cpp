@@ -2,6 +2,10 @@
 #include "conversion/batch_conversion.h"
 
 #include <algorithm>
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -201,6 +205,16 @@ std::map<std::string, std::string> FilesIn(const fs::path &folder)
     return files;
 }
 
+// The folder's key files and, where there are FIFOs, one that the listing did not see.
+Names Listed(const std::string &folder)
+{
+    Names names = ListKeyFiles(folder);
+#if !defined(_WIN32)
+    names.push_back("k9999.key");
+#endif
+    return names;
+}
+
 // Two workers give what one gives: the same bytes, outcomes in list order (a bad file, a
 // name taken twice) and the caller's tables holding the last file, converted.
 TEST(BatchWorkers, TwoWorkersGiveExactlyWhatOneGives)
@@ -224,6 +238,10 @@ TEST(BatchWorkers, TwoWorkersGiveExactlyWhatOneGives)
                                                               i % 3 ? "0x0000" : "0x0003")));
         }
         testing::WriteFile((keys / "k1100.KEY").string(), "no keyframes");
+#if !defined(_WIN32)
+        // Swapped in after the listing, last and never read: the tables keep the one before.
+        ASSERT_EQ(::mkfifo((keys / "k9999.key").c_str(), 0600), 0);
+#endif
         testing::WriteFile((keys / "k1150.KEY").string(),
                            testing::ReadFile((keys / "k1001.key").string()));
     }
@@ -233,18 +251,23 @@ TEST(BatchWorkers, TwoWorkersGiveExactlyWhatOneGives)
         LoadHierarchy(*tables, dir / "new.3do", false);
     }
     const BatchResult byOne =
-        ConvertAll(one, dir / "one", ListKeyFiles(dir / "one"), {}, BatchOptions{1});
+        ConvertAll(one, dir / "one", Listed(dir / "one"), {}, BatchOptions{1});
     std::vector<int> progress;
     const BatchResult byTwo = ConvertAll(
-        two, dir / "two", ListKeyFiles(dir / "two"), [&](int done) { progress.push_back(done); },
+        two, dir / "two", Listed(dir / "two"), [&](int done) { progress.push_back(done); },
         BatchOptions{2});
     testing::SetEnvironment("SOURCE_DATE_EPOCH", nullptr);
 
     // Where case is not told apart, each .KEY file was written over its .key file instead.
     const bool caseApart = testing::FolderTellsCaseApart(dir.Path());
+#if defined(_WIN32)
+    const int fifos = 0;
+#else
+    const int fifos = 1;
+#endif
     EXPECT_EQ(BatchSummaryText(byTwo), BatchSummaryText(byOne));
-    EXPECT_EQ(byOne.NotConvertedCount(), caseApart ? 2 : 1);
-    ASSERT_EQ(progress.size(), caseApart ? 302u : 300u);
+    EXPECT_EQ(byOne.NotConvertedCount(), (caseApart ? 2 : 1) + fifos);
+    ASSERT_EQ(progress.size(), (caseApart ? 302u : 300u) + fifos);
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
     EXPECT_TRUE(FilesIn(dir.Path() / "two/New") == FilesIn(dir.Path() / "one/New"));
     EXPECT_EQ(FilesIn(dir.Path() / "two/New").size(), caseApart ? 300u : 299u);

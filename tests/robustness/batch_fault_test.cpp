@@ -253,6 +253,17 @@ INSTANTIATE_TEST_SUITE_P(
               {"a.key", "b.key", "c.key"},
               "the output folder New is the source folder",
               {}},
+        Fault{"a listed file is a link to its own output in New",
+              false,
+              [](const TempDir &d) {
+                  fs::create_directory(d / "New");
+                  fs::rename(d / "b.key", d / "New/b.key");
+                  fs::create_symlink("New/b.key", d / "b.key");
+              },
+              [](const TempDir &) {},
+              {"b.key"},
+              "is a listed file itself",
+              {}},
         Fault{"a listed file is replaced by a FIFO before its turn",
               false,
               [](const TempDir &) {},
