@@ -4,11 +4,9 @@
 
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <random>
 #include <system_error>
 
 #include <dirent.h>
@@ -162,11 +160,7 @@ OutputFolder::OutputFolder(Folder folder) : folder_(std::move(folder))
 #if defined(O_TMPFILE)
     stagesUnnamed_ = CanNameDescriptors() && !UnnamedFilesRefused();
 #endif
-    std::random_device device;
-    seed_ =
-        (static_cast<std::uint64_t>(device()) << 32) ^ device() ^
-        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-        (static_cast<std::uint64_t>(::getpid()) << 20);
+    seed_ = files_detail::NewSeed(static_cast<std::uint64_t>(::getpid()));
 }
 
 void OutputFolder::MakeChild(const Folder &parent, const std::string &childName)
@@ -204,10 +198,7 @@ void OutputFolder::RemoveDeadTemporaries()
 StagedFile OutputFolder::Stage(std::string_view bytes, const std::string &name,
                                const std::string &shownName)
 {
-    StagedFile staged;
-    staged.folderFd_ = folder_.Fd();
-    staged.name_ = name;
-    staged.shown_ = shownName.empty() ? Joined(folder_.Name(), name) : shownName;
+    StagedFile staged = NewStaged(name, shownName);
     const std::string &shown = staged.shown_;
 #if defined(O_TMPFILE)
     // A file without a name: a run killed while writing it leaves nothing behind.

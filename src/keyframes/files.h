@@ -166,6 +166,8 @@ private:
     // Makes the folder; one that exists already is fine.
     static void MakeChild(const Folder &parent, const std::string &childName);
     std::string NewTempName();
+    // A staged file of this folder that will be called name (shownName in messages).
+    StagedFile NewStaged(const std::string &name, const std::string &shownName) const;
     void RemoveDeadTemporaries();
 
     Folder folder_;

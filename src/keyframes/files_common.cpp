@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The parts of the file layer that are the same on every system; files.cpp (POSIX) and
 // files_windows.cpp hold the system calls.
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
+#include <random>
 #include <system_error>
 #include <utility>
 
@@ -26,6 +29,14 @@ bool IsTemporaryName(std::string_view name)
     const bool earlier = name.size() > kOldSuffix.size() + 1 && name.front() == '.' &&
                          name.substr(name.size() - kOldSuffix.size()) == kOldSuffix;
     return ours || earlier;
+}
+
+std::uint64_t NewSeed(std::uint64_t processId)
+{
+    std::random_device device;
+    return (static_cast<std::uint64_t>(device()) << 32) ^ device() ^
+           static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+           (processId << 20);
 }
 
 }  // namespace files_detail
@@ -120,6 +131,15 @@ OutputFolder OutputFolder::OpenChild(const Folder &parent, const std::string &ch
     OutputFolder output(std::move(folder));
     output.RemoveDeadTemporaries();
     return output;
+}
+
+StagedFile OutputFolder::NewStaged(const std::string &name, const std::string &shownName) const
+{
+    StagedFile staged;
+    staged.folderFd_ = folder_.Fd();
+    staged.name_ = name;
+    staged.shown_ = shownName.empty() ? files_detail::Joined(folder_.Name(), name) : shownName;
+    return staged;
 }
 
 OutputFolder OutputFolder::Open(const std::string &path, const std::string &name)

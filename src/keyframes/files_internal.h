@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -18,5 +19,8 @@ std::string Joined(const std::string &folder, const std::string &name);
 
 // A name the file layer stages outputs under, or one that earlier versions used.
 bool IsTemporaryName(std::string_view name);
+
+// The start of a folder's temporary names: random, and apart for every process and run.
+std::uint64_t NewSeed(std::uint64_t processId);
 
 }  // namespace zerka::files_detail

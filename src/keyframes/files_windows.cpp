@@ -17,9 +17,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
-#include <random>
 #include <system_error>
 
 namespace zerka {
@@ -269,11 +267,7 @@ FileIdentity Folder::IdentityOf(const std::string &) const { return {}; }
 
 OutputFolder::OutputFolder(Folder folder) : folder_(std::move(folder))
 {
-    std::random_device device;
-    seed_ =
-        (static_cast<std::uint64_t>(device()) << 32) ^ device() ^
-        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-        (static_cast<std::uint64_t>(::GetCurrentProcessId()) << 20);
+    seed_ = files_detail::NewSeed(static_cast<std::uint64_t>(::GetCurrentProcessId()));
 }
 
 void OutputFolder::MakeChild(const Folder &parent, const std::string &childName)
@@ -323,10 +317,7 @@ void OutputFolder::RemoveDeadTemporaries()
 StagedFile OutputFolder::Stage(std::string_view bytes, const std::string &name,
                                const std::string &shownName)
 {
-    StagedFile staged;
-    staged.folderFd_ = folder_.Fd();
-    staged.name_ = name;
-    staged.shown_ = shownName.empty() ? Joined(folder_.Name(), name) : shownName;
+    StagedFile staged = NewStaged(name, shownName);
     const std::string &shown = staged.shown_;
     const std::wstring folder = FolderPath(folder_.Fd(), shown, "cannot write");
     // Windows cannot make a file without a name, so a temporary name stands in, held as
