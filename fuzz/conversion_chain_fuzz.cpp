@@ -67,14 +67,14 @@ void SetHierarchies(KeyframeTables &tables, int variant)
     tables.NewHierarchyFile = kNewName;
 }
 
-double ParseOrFail(const std::string &text, const std::string &what)
+double ParseOrFail(std::string_view text, const std::string &what)
 {
     try {
         const double value = ParseDoubleText(text);
-        Require(std::isfinite(value), what + " is not finite: " + text);
+        Require(std::isfinite(value), what + " is not finite: " + std::string(text));
         return value;
     } catch (const FileError &error) {
-        Fail(what + " '" + text + "' does not read as a number: " + error.what());
+        Fail(what + " '" + std::string(text) + "' does not read as a number: " + error.what());
     }
 }
 
@@ -103,10 +103,11 @@ void CheckConverted(const std::vector<NodeCopy> &read, const KeyframeTables &tab
                     // Adding a zero offset turns -0 into +0; the texts then differ in sign only.
                     char rounded[400];
                     std::snprintf(rounded, sizeof rounded, "%.8f",
-                                  std::strtod(before.Field(f).c_str(), nullptr));
+                                  std::strtod(std::string(before.Field(f)).c_str(), nullptr));
                     Require(after.Field(f) == rounded ||
                                 ParseDoubleText(after.Field(f)) == ParseDoubleText(rounded),
-                            where + ": position " + before.Field(f) + " became " + after.Field(f));
+                            where + ": position " + std::string(before.Field(f)) + " became " +
+                                std::string(after.Field(f)));
                 }
             }
             for (const int f : kDeltas)
@@ -149,8 +150,8 @@ void CheckReadBack(const KeyframeTables &built, const KeyframeTables &again)
             for (int f = 0; f < KeyEntry::kFieldCount; ++f)
                 Require(a.Entries(e).Field(f) == b.Entries(e).Field(f),
                         where + " entry " + std::to_string(e) + ": field " + std::to_string(f) +
-                            " '" + a.Entries(e).Field(f) + "' read back as '" +
-                            b.Entries(e).Field(f) + "'");
+                            " '" + std::string(a.Entries(e).Field(f)) + "' read back as '" +
+                            std::string(b.Entries(e).Field(f)) + "'");
     }
 }
 

@@ -143,8 +143,9 @@ public:
     // On the caller's tables, one file after the other.
     void ConvertInOrder(KeyframeTables &tables, BatchResult &result, const BatchProgress &progress)
     {
+        std::string text;
         for (std::size_t i = 0; i < names_.size(); ++i) {
-            Process(tables, i, true);
+            Process(tables, text, i, true);
             Consume(i, result, progress);
         }
         Finish(result);
@@ -174,6 +175,7 @@ public:
             return;
         }
         const auto work = [&](KeyframeTables &mine) {
+            std::string text;
             for (std::size_t i; (i = next++) < names_.size();) {
                 {
                     std::unique_lock lock(mutex);
@@ -181,7 +183,7 @@ public:
                     if (stop)
                         return;
                 }
-                Process(mine, i, false);
+                Process(mine, text, i, false);
                 {
                     const std::lock_guard lock(mutex);
                     items_[i].Done = true;
@@ -250,8 +252,9 @@ private:
     }
 
     // checkClaims: whether the files before it are already settled (one thread), so a
-    // name taken by an earlier output fails before the file is read.
-    void Process(KeyframeTables &tables, std::size_t i, bool checkClaims)
+    // name taken by an earlier output fails before the file is read. buffer is the thread's
+    // own storage for the file's text.
+    void Process(KeyframeTables &tables, std::string &buffer, std::size_t i, bool checkClaims)
     {
         Item &item = items_[i];
         const std::string &name = names_[i];
@@ -261,7 +264,7 @@ private:
             item.OutputName = OutputNameFor(name);
             if (checkClaims && claimed_.count(item.OutputName) != 0)
                 return;  // Consume gives the reason
-            const std::string text = InputFile::OpenIn(*source_, name).ReadAll();
+            const std::string_view text = InputFile::OpenIn(*source_, name).ReadAllInto(buffer);
             item.Loaded = true;  // from here on the tables change, as far as the text gets
             LoadKeyText(tables, text, name);
             if (dryRun_) {

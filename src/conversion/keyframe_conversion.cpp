@@ -57,12 +57,12 @@ void ShiftNode(KeyNode &node, bool wrapsAround, const std::string &file)
         const Carried carried = next;
         next = Carried{};
 
-        const auto at = [&file](const KeyEntry &e, const char *what) {
+        const auto at = [&file](const KeyEntry &e, std::string_view what) {
             return TextSource{file, e.Line, what};
         };
         const int f0 =
-            carried.Frame ? carried.FrameValue : ParseIntegerText(entry.Frame, at(entry, "frame"));
-        const int f1 = s == b ? f0 : ParseIntegerText(successor.Frame, at(successor, "frame"));
+            carried.Frame ? carried.FrameValue : ParseIntegerText(entry.Frame(), at(entry, "frame"));
+        const int f1 = s == b ? f0 : ParseIntegerText(successor.Frame(), at(successor, "frame"));
         const int d = f1 - f0;
         if (d < std::numeric_limits<std::int16_t>::min() ||
             d > std::numeric_limits<std::int16_t>::max())
@@ -71,38 +71,38 @@ void ShiftNode(KeyNode &node, bool wrapsAround, const std::string &file)
         next.Frame = s == b + 1;
         next.FrameValue = f1;
 
-        const double x = carried.Position ? carried.X : ParseDoubleText(entry.X, at(entry, "X"));
-        const double y = carried.Position ? carried.Y : ParseDoubleText(entry.Y, at(entry, "Y"));
-        const double z = carried.Position ? carried.Z : ParseDoubleText(entry.Z, at(entry, "Z"));
+        const double x = carried.Position ? carried.X : ParseDoubleText(entry.X(), at(entry, "X"));
+        const double y = carried.Position ? carried.Y : ParseDoubleText(entry.Y(), at(entry, "Y"));
+        const double z = carried.Position ? carried.Z : ParseDoubleText(entry.Z(), at(entry, "Z"));
         double vx = 0, vy = 0, vz = 0;
         if (d != 0) {
-            const double sx = ParseDoubleText(successor.X, at(successor, "X"));
-            const double sy = ParseDoubleText(successor.Y, at(successor, "Y"));
-            const double sz = ParseDoubleText(successor.Z, at(successor, "Z"));
+            const double sx = ParseDoubleText(successor.X(), at(successor, "X"));
+            const double sy = ParseDoubleText(successor.Y(), at(successor, "Y"));
+            const double sz = ParseDoubleText(successor.Z(), at(successor, "Z"));
             vx = (sx - x) / d;
             vy = (sy - y) / d;
             vz = (sz - z) / d;
             if (s == b + 1)
                 next = Carried{true, true, f1, sx, sy, sz};
         }
-        if (std::abs(ParseDoubleText(entry.DX, at(entry, "DX"))) <= kStillThreshold)
+        if (std::abs(ParseDoubleText(entry.DX(), at(entry, "DX"))) <= kStillThreshold)
             vx = 0;
-        if (std::abs(ParseDoubleText(entry.DY, at(entry, "DY"))) <= kStillThreshold)
+        if (std::abs(ParseDoubleText(entry.DY(), at(entry, "DY"))) <= kStillThreshold)
             vy = 0;
-        if (std::abs(ParseDoubleText(entry.DZ, at(entry, "DZ"))) <= kStillThreshold)
+        if (std::abs(ParseDoubleText(entry.DZ(), at(entry, "DZ"))) <= kStillThreshold)
             vz = 0;
 
-        // Every value is checked before any text is stored, so a value out of range
-        // leaves the entry as read; the texts are then formatted in place.
+        // Every value is formatted before any text is stored, so a value out of range
+        // leaves the entry as read.
         const double values[] = {x + node.OffsetX, y + node.OffsetY, z + node.OffsetZ, vx, vy, vz};
-        static constexpr const char *kNames[] = {"X", "Y", "Z", "DX", "DY", "DZ"};
-        std::string *const texts[] = {&entry.X,  &entry.Y,  &entry.Z,
-                                      &entry.DX, &entry.DY, &entry.DZ};
+        static constexpr std::string_view kNames[] = {"X", "Y", "Z", "DX", "DY", "DZ"};
+        static constexpr int kFields[] = {KeyEntry::kX,  KeyEntry::kY,  KeyEntry::kZ,
+                                          KeyEntry::kDX, KeyEntry::kDY, KeyEntry::kDZ};
+        FormattedDouble texts[6];
         for (int v = 0; v < 6; ++v)
-            if (!std::isfinite(values[v]))
-                FormatDouble(values[v], at(entry, kNames[v]));  // raises the error
+            texts[v].Format(values[v], at(entry, kNames[v]));
         for (int v = 0; v < 6; ++v)
-            FormatDoubleInto(values[v], *texts[v], at(entry, kNames[v]));
+            entry.SetField(kFields[v], texts[v].View());
     }
 }
 

@@ -97,6 +97,9 @@ public:
 
     // The whole file, at most kMaxTextBytes (more is an error).
     std::string ReadAll() const;
+    // The same into buffer's storage, which is kept for the next file: a batch then fills
+    // no fresh memory per file. The text is valid while buffer is unchanged.
+    std::string_view ReadAllInto(std::string &buffer) const;
     // Exactly count bytes from offset.
     void ReadAt(std::uint64_t offset, char *into, std::size_t count) const;
 

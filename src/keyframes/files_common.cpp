@@ -79,19 +79,27 @@ bool Folder::SameAs(const Folder &other) const
 
 std::string InputFile::ReadAll() const
 {
+    std::string text;
+    text.resize(ReadAllInto(text).size());
+    return text;
+}
+
+std::string_view InputFile::ReadAllInto(std::string &buffer) const
+{
     if (size_ > kMaxTextBytes)
         throw FileError(ErrorCode::OutOfMemory, name_, 0,
                         "is larger than 64 MiB, too large for a key file");
-    std::string text(static_cast<std::size_t>(size_), '\0');
+    const auto size = static_cast<std::size_t>(size_);
+    if (buffer.size() < size)
+        buffer.resize(size);
     std::size_t done = 0;
-    while (done < text.size()) {
-        const std::size_t got = ReadSome(done, text.data() + done, text.size() - done);
+    while (done < size) {
+        const std::size_t got = ReadSome(done, buffer.data() + done, size - done);
         if (got == 0)
             break;  // shrank since it was opened: what is there is the file now
         done += got;
     }
-    text.resize(done);
-    return text;
+    return {buffer.data(), done};
 }
 
 void InputFile::ReadAt(std::uint64_t offset, char *into, std::size_t count) const

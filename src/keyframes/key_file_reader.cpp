@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "key_file_reader.h"
 
+#include <array>
+
 #include "files.h"
 #include "line_tokens.h"
 #include "number_text.h"
@@ -206,26 +208,37 @@ private:
         }
         KeyEntry &entry = node.Entries(k);
         entry.Line = lines_.LineNumber();
-        entry.Raw.assign(first);
-        CutFields(first, entry, 0, 9, "first");
+        Tokens firstTokens;
+        CutTokens(first, 9, "first", firstTokens);
 
         // The second line follows immediately, whatever it holds.
         std::string_view second;
         if (!lines_.Next(second))
             Fail(ErrorCode::InputPastEnd, "entry " + std::to_string(k) + " of node " +
                                               std::to_string(node.Num) + " has no second line");
-        entry.Raw.append(second);
-        CutFields(second, entry, 9, 6, "second");
+        Tokens secondTokens;
+        CutTokens(second, 6, "second", secondTokens);
+
+        entry.SetRaw(first, second);
+        for (int f = 0; f < 9; ++f)
+            entry.CutField(KeyEntry::kNum + f, firstTokens[f].Begin, firstTokens[f].Size);
+        for (int f = 0; f < 6; ++f)
+            entry.CutField(KeyEntry::kDX + f, first.size() + secondTokens[f].Begin,
+                           secondTokens[f].Size);
     }
 
-    void CutFields(std::string_view line, KeyEntry &entry, int firstField, int expected,
-                   const char *which) const
+    struct Token {
+        std::size_t Begin = 0;
+        std::size_t Size = 0;
+    };
+    using Tokens = std::array<Token, 9>;
+
+    void CutTokens(std::string_view line, int expected, const char *which, Tokens &tokens) const
     {
         int count = 0;
         ForEachToken(line, [&](std::size_t begin, std::size_t end) {
             if (count < expected)
-                (entry.*kKeyEntryFields[firstField + count])
-                    .assign(line.data() + begin, end - begin);
+                tokens[count] = {begin, end - begin};
             ++count;
         });
         if (count != expected)

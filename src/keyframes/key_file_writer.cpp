@@ -25,7 +25,7 @@ constexpr std::string_view kTitleLine2 =
 constexpr std::size_t kSecondLineIndent = 23;
 
 struct Column {
-    const std::string &Text;
+    std::string_view Text;
     std::size_t Width;
 };
 
@@ -164,22 +164,22 @@ std::string BuildKeyText(const KeyframeTables &tables, const std::string &dateTe
         for (int b = 1; b <= node.EntryCount; ++b) {
             const KeyEntry &entry = node.Entries(b);
             AppendRow(out, 0,
-                      {{entry.Num, 5},
-                       {entry.Frame, 9},
-                       {entry.Flags, 9},
-                       {entry.X, 13},
-                       {entry.Y, 13},
-                       {entry.Z, 13},
-                       {entry.Pitch, 13},
-                       {entry.Yaw, 13},
-                       {entry.Roll, 13}});
+                      {{entry.Num(), 5},
+                       {entry.Frame(), 9},
+                       {entry.Flags(), 9},
+                       {entry.X(), 13},
+                       {entry.Y(), 13},
+                       {entry.Z(), 13},
+                       {entry.Pitch(), 13},
+                       {entry.Yaw(), 13},
+                       {entry.Roll(), 13}});
             AppendRow(out, kSecondLineIndent,
-                      {{entry.DX, 13},
-                       {entry.DY, 13},
-                       {entry.DZ, 13},
-                       {entry.DPitch, 13},
-                       {entry.DYaw, 13},
-                       {entry.DRoll, 13}});
+                      {{entry.DX(), 13},
+                       {entry.DY(), 13},
+                       {entry.DZ(), 13},
+                       {entry.DPitch(), 13},
+                       {entry.DYaw(), 13},
+                       {entry.DRoll(), 13}});
         }
         out += kCrLf;
     }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "keyframe_tables.h"
 
+#include <algorithm>
+#include <iterator>
 #include <limits>
 
 namespace zerka {
@@ -31,17 +33,74 @@ FileError::FileError(ErrorCode code, std::string file, int line, std::string des
 {
 }
 
-std::string &KeyEntry::Field(int index)
-{
-    return const_cast<std::string &>(static_cast<const KeyEntry &>(*this).Field(index));
-}
-
-const std::string &KeyEntry::Field(int index) const
+void KeyEntry::CheckIndex(int index)
 {
     if (index < 0 || index >= kFieldCount)
         throw FileError(ErrorCode::Subscript, {}, 0,
                         "field " + std::to_string(index) + " is outside 0..14");
-    return this->*kKeyEntryFields[index];
+}
+
+std::string_view KeyEntry::Field(int index) const
+{
+    CheckIndex(index);
+    return Text(index);
+}
+
+void KeyEntry::SetRaw(std::string_view first, std::string_view second)
+{
+    if (first.size() + second.size() > kMaxEntryText)
+        throw FileError(ErrorCode::OutOfMemory, {}, 0, "an entry's two lines are too long");
+    text_.assign(first);
+    text_.append(second);
+    rawSize_ = static_cast<std::uint32_t>(text_.size());
+    std::fill(std::begin(begin_), std::end(begin_), 0);
+    std::fill(std::begin(size_), std::end(size_), 0);
+}
+
+void KeyEntry::SetField(int index, std::string_view text)
+{
+    CheckIndex(index);
+    if (text.size() > kMaxEntryText)
+        throw FileError(ErrorCode::OutOfMemory, {}, 0, "a field text is too long");
+    // Texts set again and again would only pile up behind Raw: past a bound the buffer
+    // keeps just what is still shown. A text taken from this entry is copied first, since
+    // that moves it.
+    if (text_.size() > 2 * std::size_t{rawSize_} + 256 && text_.size() > 2 * LiveSize() + 256) {
+        const std::string kept(text);
+        Compact();
+        SetFieldAtEnd(index, kept);
+        return;
+    }
+    SetFieldAtEnd(index, text);
+}
+
+void KeyEntry::SetFieldAtEnd(int index, std::string_view text)
+{
+    const std::size_t begin = text_.size();
+    text_.append(text);
+    CutField(index, begin, text.size());
+}
+
+std::size_t KeyEntry::LiveSize() const
+{
+    std::size_t live = rawSize_;
+    for (int index = 0; index < kFieldCount; ++index)
+        if (begin_[index] >= rawSize_)
+            live += size_[index];
+    return live;
+}
+
+void KeyEntry::Compact()
+{
+    std::string kept(Raw());
+    for (int index = 0; index < kFieldCount; ++index) {
+        if (begin_[index] >= rawSize_) {
+            const std::size_t begin = kept.size();
+            kept.append(Text(index));
+            begin_[index] = static_cast<std::uint32_t>(begin);
+        }
+    }
+    text_.swap(kept);
 }
 
 void RaiseCounter(std::int16_t &counter)

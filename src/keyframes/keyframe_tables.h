@@ -72,36 +72,67 @@ private:
 
 // One keyframe entry: two lines of a key file. Every field is held as the text cut
 // from the file; numbers are parsed only where arithmetic needs them.
-struct KeyEntry {
-    std::string Raw;  // the first line immediately followed by the second, as read
-    std::string Num;  // with its colon, e.g. "0:"
-    std::string Frame;
-    std::string Flags;
-    std::string X;
-    std::string Y;
-    std::string Z;
-    std::string Pitch;
-    std::string Yaw;
-    std::string Roll;
-    std::string DX;
-    std::string DY;
-    std::string DZ;
-    std::string DPitch;
-    std::string DYaw;
-    std::string DRoll;
+//
+// The texts share one buffer: Raw first, then every field text set since it was read, so
+// reading an entry copies its two lines once and each field is a place in Raw. A field
+// text stays valid until the entry is next changed.
+class KeyEntry {
+public:
+    static constexpr int kFieldCount = 15;
+    // Fields by token index.
+    enum FieldIndex : int {
+        kNum, kFrame, kFlags, kX, kY, kZ, kPitch, kYaw, kRoll,
+        kDX, kDY, kDZ, kDPitch, kDYaw, kDRoll,
+    };
+
+    // The first line immediately followed by the second, as read.
+    std::string_view Raw() const { return {text_.data(), rawSize_}; }
+    std::string_view Num() const { return Text(kNum); }  // with its colon, e.g. "0:"
+    std::string_view Frame() const { return Text(kFrame); }
+    std::string_view Flags() const { return Text(kFlags); }
+    std::string_view X() const { return Text(kX); }
+    std::string_view Y() const { return Text(kY); }
+    std::string_view Z() const { return Text(kZ); }
+    std::string_view Pitch() const { return Text(kPitch); }
+    std::string_view Yaw() const { return Text(kYaw); }
+    std::string_view Roll() const { return Text(kRoll); }
+    std::string_view DX() const { return Text(kDX); }
+    std::string_view DY() const { return Text(kDY); }
+    std::string_view DZ() const { return Text(kDZ); }
+    std::string_view DPitch() const { return Text(kDPitch); }
+    std::string_view DYaw() const { return Text(kDYaw); }
+    std::string_view DRoll() const { return Text(kDRoll); }
+
+    // Index outside 0..14: code 9.
+    std::string_view Field(int index) const;
+    void SetField(int index, std::string_view text);
+
+    // Raw becomes the two lines, and every field empty until it is cut from them.
+    void SetRaw(std::string_view first, std::string_view second);
+    // Field index becomes size bytes of Raw from begin, which must lie within Raw.
+    void CutField(int index, std::size_t begin, std::size_t size)
+    {
+        begin_[index] = static_cast<std::uint32_t>(begin);
+        size_[index] = static_cast<std::uint32_t>(size);
+    }
+
     int Line = 0;  // line of the entry's first line in its file, for messages
 
-    static constexpr int kFieldCount = 15;
-    // Fields by token index: 0 Num, 1 Frame, 2 Flags, 3..8 X..Roll, 9..14 DX..DRoll.
-    std::string &Field(int index);
-    const std::string &Field(int index) const;
-};
+private:
+    // Offsets are 32 bits. Raw and each text are at most 64 MiB (a whole key file), and
+    // the buffer is compacted at twice what it shows, so offsets stay below 2^32.
+    static constexpr std::size_t kMaxEntryText = std::size_t{64} << 20;
 
-// An entry's fields in token order, for code that walks them by index.
-inline constexpr std::string KeyEntry::*kKeyEntryFields[KeyEntry::kFieldCount] = {
-    &KeyEntry::Num, &KeyEntry::Frame, &KeyEntry::Flags,  &KeyEntry::X,    &KeyEntry::Y,
-    &KeyEntry::Z,   &KeyEntry::Pitch, &KeyEntry::Yaw,    &KeyEntry::Roll, &KeyEntry::DX,
-    &KeyEntry::DY,  &KeyEntry::DZ,    &KeyEntry::DPitch, &KeyEntry::DYaw, &KeyEntry::DRoll,
+    std::string_view Text(int index) const { return {text_.data() + begin_[index], size_[index]}; }
+    void SetFieldAtEnd(int index, std::string_view text);
+    static void CheckIndex(int index);
+    std::size_t LiveSize() const;
+    void Compact();
+
+    std::string text_;
+    std::uint32_t rawSize_ = 0;
+    std::uint32_t begin_[kFieldCount] = {};
+    std::uint32_t size_[kFieldCount] = {};
 };
 
 struct KeyNode {

@@ -2,9 +2,11 @@
 #include "number_text.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <system_error>
 
@@ -125,6 +127,24 @@ bool IsTooLarge(std::string_view body)
     return magnitude + exponent > 0;
 }
 
+// The value of eight ASCII digits loaded with the first in the lowest byte, or -1 when one
+// of them is not a digit. Each step halves the number of lanes: pairs, fours, eight.
+std::int64_t EightDigitsValue(std::uint64_t bytes)
+{
+    constexpr std::uint64_t kHighNibbles = 0xF0F0F0F0F0F0F0F0ULL;
+    // A byte is a digit when it and the byte plus 6 both have the high nibble 3; a byte
+    // whose addition carries into the next one fails the test itself.
+    if (((bytes & kHighNibbles) | (((bytes + 0x0606060606060606ULL) & kHighNibbles) >> 4)) !=
+        0x3333333333333333ULL)
+        return -1;
+    bytes -= 0x3030303030303030ULL;
+    bytes = bytes * 10 + (bytes >> 8);
+    bytes = (((bytes & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
+             (((bytes >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
+            32;
+    return static_cast<std::int64_t>(bytes & 0xFFFFFFFFULL);
+}
+
 // The common case of a key file, a plain decimal of up to 19 digits such as -0.123456,
 // without the general path's grammar pass. With at most 2^53 as the digits' integer and
 // at most 22 decimals, both it and the power of ten are exact doubles, so one division
@@ -150,7 +170,25 @@ bool TryParsePlainDecimal(std::string_view body, double &value)
     int decimals = 0;
     if (at < end && *at == '.') {
         ++at;
-        decimals = takeDigits();
+        const auto fraction = static_cast<std::size_t>(end - at);
+        if (std::endian::native == std::endian::little && fraction >= 1 && fraction <= 8 &&
+            body.size() >= 8) {
+            // The last eight bytes of the text hold the whole fraction; the bytes before it
+            // are shifted out and zeros appended, which leaves the value as it is.
+            std::uint64_t bytes;
+            std::memcpy(&bytes, end - 8, 8);
+            const auto shift = static_cast<int>(8 * (8 - fraction));
+            if (shift != 0)
+                bytes = (bytes >> shift) | (0x3030303030303030ULL << (64 - shift));
+            const std::int64_t eight = EightDigitsValue(bytes);
+            if (eight < 0)
+                return false;
+            digits = digits * 100000000 + static_cast<std::uint64_t>(eight);
+            decimals = 8;
+            at = end;
+        } else {
+            decimals = takeDigits();
+        }
         count += decimals;
     }
     if (at != end || count == 0 || count > 19 || digits > kExactLimit || decimals > 22)
@@ -161,33 +199,42 @@ bool TryParsePlainDecimal(std::string_view body, double &value)
 
 // "%.8f" is the exact binary value rounded half to even at eight decimals. Below 2^53
 // hundred-millionths, value * 10^8 is held exactly as a product plus its fma error, which
-// decides the rounding; a result near a halfway point goes to to_chars instead.
-bool TryFormatEightDecimals(double value, std::string &out)
+// decides the rounding; a result near a halfway point goes to to_chars instead. Returns
+// the end of the text written at out, or nullptr for the cases it leaves to to_chars.
+char *TryFormatEightDecimals(double value, char *out)
 {
     constexpr double kScale = 1e8;
     constexpr double kLimit = 9.0e7;  // 9e15 hundred-millionths < 2^53
     const double magnitude = std::fabs(value);
     if (!(magnitude < kLimit))
-        return false;
+        return nullptr;
     const double product = magnitude * kScale;
     const double error = std::fma(magnitude, kScale, -product);
     const double rounded = std::nearbyint(product);
     const double rest = (product - rounded) + error;  // product - rounded is exact
     if (std::fabs(rest) > 0.5 - 1e-9)
-        return false;
+        return nullptr;
 
+    // Two digits a step: the decimals are most of the text, and each is otherwise a
+    // division of its own.
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
     const auto units = static_cast<std::uint64_t>(rounded);
-    char buffer[32];
-    char *end = buffer;
+    char *end = out;
     if (std::signbit(value))
         *end++ = '-';
-    end = std::to_chars(end, buffer + sizeof buffer, units / 100000000).ptr;
+    end = std::to_chars(end, end + 20, units / 100000000).ptr;
     *end++ = '.';
-    std::uint64_t fraction = units % 100000000;
-    for (int i = 7; i >= 0; --i, fraction /= 10)
-        end[i] = static_cast<char>('0' + fraction % 10);
-    out.assign(buffer, end + 8);
-    return true;
+    const auto fraction = static_cast<std::uint32_t>(units % 100000000);
+    const std::uint32_t high = fraction / 10000;
+    const std::uint32_t low = fraction % 10000;
+    std::memcpy(end, kPairs + 2 * (high / 100), 2);
+    std::memcpy(end + 2, kPairs + 2 * (high % 100), 2);
+    std::memcpy(end + 4, kPairs + 2 * (low / 100), 2);
+    std::memcpy(end + 6, kPairs + 2 * (low % 100), 2);
+    return end + 8;
 }
 
 }  // namespace
@@ -233,29 +280,30 @@ std::int16_t ParseIntegerText(std::string_view text, const TextSource &source)
 
 std::int16_t ParseIntegerText(std::string_view text) { return ParseIntegerText(text, kNowhere); }
 
-void FormatDoubleInto(double value, std::string &out, const TextSource &source)
+void FormattedDouble::Format(double value, const TextSource &source)
 {
     // An infinite or NaN result would be written as "inf" or "nan", which no reader takes
     // as a number: the file would be ruined silently.
     if (!std::isfinite(value))
         FailComputed(source, "is out of range");
-    if (TryFormatEightDecimals(value, out))
+    if (const char *end = TryFormatEightDecimals(value, text_)) {
+        size_ = static_cast<std::size_t>(end - text_);
         return;
+    }
     // to_chars with a precision is specified as printf in the C locale, whatever
-    // locale the window has set for the process. 400 characters hold every finite double.
-    char buffer[400];
+    // locale the window has set for the process.
     const auto [end, ec] =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 8);
+        std::to_chars(text_, text_ + sizeof text_, value, std::chars_format::fixed, 8);
     if (ec != std::errc())
         FailComputed(source, "is too large to write");
-    out.assign(buffer, end);
+    size_ = static_cast<std::size_t>(end - text_);
 }
 
 std::string FormatDouble(double value, const TextSource &source)
 {
-    std::string out;
-    FormatDoubleInto(value, out, source);
-    return out;
+    FormattedDouble text;
+    text.Format(value, source);
+    return std::string(text.View());
 }
 
 std::string FormatDouble(double value) { return FormatDouble(value, kNowhere); }

@@ -30,9 +30,19 @@ std::int16_t ParseIntegerText(std::string_view text);
 // Exactly C's "%.8f" in the C locale: 0.5 -> "0.50000000", -12 -> "-12.00000000". A value
 // that is not finite is code 6.
 std::string FormatDouble(double value, const TextSource &source);
-// The same into out, reusing its storage.
-void FormatDoubleInto(double value, std::string &out, const TextSource &source);
 std::string FormatDouble(double value);
+
+// The same text in a buffer of its own, for callers that store it themselves.
+class FormattedDouble {
+public:
+    void Format(double value, const TextSource &source);
+    std::string_view View() const { return {text_, size_}; }
+
+private:
+    // Holds every finite double at eight decimals (309 integer digits at most).
+    char text_[400];
+    std::size_t size_ = 0;
+};
 
 // A number with a leading space when it is not negative: 3 -> " 3", -1 -> "-1".
 std::string SignSpaced(long value);

@@ -24,7 +24,10 @@ constexpr int kNarrowColumn = 1;
 constexpr int kNarrowColumnTwips = 420;
 constexpr int kColumnTwips = 1100;
 
-QString Text(const std::string &text) { return QString::fromStdString(text); }
+QString Text(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 void LayOutHeadings(FlexGrid &table)
 {
@@ -85,7 +88,7 @@ std::string KeyInfoDumpText(const KeyframeTables &tables)
         dump += "Entries: " + std::to_string(node.EntryCount);
         dump += kCrLf;
         for (int e = 1; e <= node.EntryCount; ++e) {
-            dump += node.Entries(e).Raw;
+            dump += node.Entries(e).Raw();
             dump += kCrLf;
         }
         dump += kCrLf;

@@ -24,7 +24,7 @@ TEST(SampleData, KeyTextReadsBackWithEveryNodeAndEntry)
         EXPECT_EQ(tables->WrapsAround, wraps);
         for (int n = 1; n <= tables->KeyNodeCount; ++n)
             ASSERT_EQ(tables->KeyNodes(n).EntryCount, 40) << "node " << n;
-        EXPECT_EQ(tables->KeyNodes(20).Entries(40).Frame, "117");
+        EXPECT_EQ(tables->KeyNodes(20).Entries(40).Frame(), "117");
     }
 }
 

@@ -54,15 +54,15 @@ TEST_F(Conversion, ShiftsPositionsAndDerivesDeltasFromTheSuccessor)
              {{"arm", "1", "0.5", "0"}});
         ConvertTables(tables, "anim.key");
         EXPECT_EQ(tables.MatchedCount, 1);
-        EXPECT_EQ(Entry(1, 1).X, "1.00000000");
-        EXPECT_EQ(Entry(1, 1).Y, "2.50000000");
-        EXPECT_EQ(Entry(1, 1).DX, "0.50000000");
-        EXPECT_EQ(Entry(1, 1).DY, "0.00000000");  // did not move before, does not now
-        EXPECT_EQ(Entry(1, 2).X, "13.00000000");
-        EXPECT_EQ(Entry(1, 2).DX, row.lastDx);
-        EXPECT_EQ(Entry(1, 2).Frame, "24");
-        EXPECT_EQ(Entry(1, 2).Pitch, "0.5");
-        EXPECT_EQ(Entry(1, 2).DRoll, "0.0");
+        EXPECT_EQ(Entry(1, 1).X(), "1.00000000");
+        EXPECT_EQ(Entry(1, 1).Y(), "2.50000000");
+        EXPECT_EQ(Entry(1, 1).DX(), "0.50000000");
+        EXPECT_EQ(Entry(1, 1).DY(), "0.00000000");  // did not move before, does not now
+        EXPECT_EQ(Entry(1, 2).X(), "13.00000000");
+        EXPECT_EQ(Entry(1, 2).DX(), row.lastDx);
+        EXPECT_EQ(Entry(1, 2).Frame(), "24");
+        EXPECT_EQ(Entry(1, 2).Pitch(), "0.5");
+        EXPECT_EQ(Entry(1, 2).DRoll(), "0.0");
     }
 }
 
@@ -74,8 +74,10 @@ TEST_F(Conversion, ASingleEntryNodeGetsStillDeltasWhetherOrNotItWraps)
              {{"hip", "0", "0", "0"}}, {{"hip", "-1", "0", "0.25"}});
         ConvertTables(tables, "anim.key");
         const KeyEntry &entry = Entry(1, 1);
-        EXPECT_EQ(entry.X + " " + entry.Y + " " + entry.Z, "0.00000000 2.00000000 3.25000000");
-        EXPECT_EQ(entry.DX + " " + entry.DY + " " + entry.DZ, "0.00000000 0.00000000 0.00000000");
+        EXPECT_EQ(std::string(entry.X()) + " " + std::string(entry.Y()) + " " + std::string(entry.Z()),
+                  "0.00000000 2.00000000 3.25000000");
+        EXPECT_EQ(std::string(entry.DX()) + " " + std::string(entry.DY()) + " " + std::string(entry.DZ()),
+                  "0.00000000 0.00000000 0.00000000");
     }
 }
 
@@ -95,8 +97,8 @@ TEST_F(Conversion, AnAxisThatBarelyMovedStaysStill)
                    {{0, "0", "0", "0", row.dx, "0", row.dx}, {10, "1", "0", "1", "0", "0", "0"}}}}),
              {{"a", "0", "0", "0"}}, {{"a", "0", "0", "0"}});
         ConvertTables(tables, "anim.key");
-        EXPECT_EQ(Entry(1, 1).DX, row.expected);
-        EXPECT_EQ(Entry(1, 1).DZ, row.expected);
+        EXPECT_EQ(Entry(1, 1).DX(), row.expected);
+        EXPECT_EQ(Entry(1, 1).DZ(), row.expected);
     }
 }
 
@@ -110,11 +112,11 @@ TEST_F(Conversion, MatchesNodeIByNameIgnoringCaseWithinBothHierarchies)
     ConvertTables(tables, "anim.key");
     EXPECT_EQ(tables.MatchedCount, 1);
     EXPECT_EQ(tables.MatchedNodes(1), 1);
-    EXPECT_EQ(Entry(1, 1).X, "6.00000000");
+    EXPECT_EQ(Entry(1, 1).X(), "6.00000000");
     for (int n = 2; n <= 4; ++n) {
         SCOPED_TRACE(n);
-        EXPECT_EQ(Entry(n, 1).X, "1");
-        EXPECT_EQ(Entry(n, 1).DX, "0");
+        EXPECT_EQ(Entry(n, 1).X(), "1");
+        EXPECT_EQ(Entry(n, 1).DX(), "0");
     }
 }
 
@@ -126,8 +128,8 @@ TEST_F(Conversion, RecordsLeftFromAnEarlierLongerHierarchyDoNotMatch)
     testing::WriteFile(dir / "short.3do", testing::ModelText({{"a", "2", "0", "0"}}));
     LoadHierarchy(tables, dir / "short.3do", false);
     ConvertTables(tables, "anim.key");
-    EXPECT_EQ(Entry(1, 1).X, "3.00000000");
-    EXPECT_EQ(Entry(2, 1).X, "1");
+    EXPECT_EQ(Entry(1, 1).X(), "3.00000000");
+    EXPECT_EQ(Entry(2, 1).X(), "1");
 }
 
 TEST_F(Conversion, WritesTheBuiltFileEvenWhenNoNodeMatched)
@@ -138,7 +140,7 @@ TEST_F(Conversion, WritesTheBuiltFileEvenWhenNoNodeMatched)
     LoadKeyText(written, testing::ReadFile(dir / "out.key"), "out.key");
     EXPECT_EQ(
         written.HeaderLines(1).rfind("# KEYFRAME anim.key has been zerka by ZerKA 0.2 on ", 0), 0u);
-    EXPECT_EQ(written.KeyNodes(1).Entries(2).X, "12");
+    EXPECT_EQ(written.KeyNodes(1).Entries(2).X(), "12");
 }
 
 TEST_F(Conversion, AValueThatDoesNotParseStopsTheConversionAndWritesNothing)

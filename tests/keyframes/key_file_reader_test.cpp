@@ -66,18 +66,18 @@ TEST(KeyFileReader, ReadsARealisticFileTheSameWithLfAndCrLf)
         EXPECT_EQ(pelvis.MeshName, "pelvis");
         ASSERT_EQ(pelvis.EntryCount, 2);
         const KeyEntry &first = pelvis.Entries(1);
-        EXPECT_EQ(first.Raw, "    0:        0   0x0000   0.00000000   0.00000000   1.00000000   "
+        EXPECT_EQ(first.Raw(), "    0:        0   0x0000   0.00000000   0.00000000   1.00000000   "
                              "0.0   0.0   0.0                           0.50000000   0.00000000   "
                              "0.00000000   0.0   0.0   0.0");
-        EXPECT_EQ(first.Num, "0:");
-        EXPECT_EQ(first.DX, "0.50000000");
+        EXPECT_EQ(first.Num(), "0:");
+        EXPECT_EQ(first.DX(), "0.50000000");
         EXPECT_EQ(first.Line, 17);
         const KeyEntry &second = pelvis.Entries(2);
-        EXPECT_EQ(second.Frame, "24");
-        EXPECT_EQ(second.X, "12.00000000");
-        EXPECT_EQ(second.Y, "-3.25000000");
-        EXPECT_EQ(second.Yaw, "90.0");
-        EXPECT_EQ(second.DZ, "1.0e-005");
+        EXPECT_EQ(second.Frame(), "24");
+        EXPECT_EQ(second.X(), "12.00000000");
+        EXPECT_EQ(second.Y(), "-3.25000000");
+        EXPECT_EQ(second.Yaw(), "90.0");
+        EXPECT_EQ(second.DZ(), "1.0e-005");
         EXPECT_EQ(second.Line, 22);
 
         EXPECT_EQ(tables.KeyNodes(2).Num, 1);
@@ -131,10 +131,10 @@ TEST(KeyFileReader, MinusAfterAValueStartsANewTokenButNotAfterAnExponentMark)
         const KeyframeTables tables = LoadText(std::string("NODES 1\nNODE 0\nENTRIES 1\n") +
                                                row.firstLine + "\n 0 0 0 0 0 0\n");
         const KeyEntry &entry = tables.KeyNodes(1).Entries(1);
-        EXPECT_EQ(entry.X, row.x);
-        EXPECT_EQ(entry.Y, row.y);
-        EXPECT_EQ(entry.Z, row.z);
-        EXPECT_EQ(entry.Roll, "6");
+        EXPECT_EQ(entry.X(), row.x);
+        EXPECT_EQ(entry.Y(), row.y);
+        EXPECT_EQ(entry.Z(), row.z);
+        EXPECT_EQ(entry.Roll(), "6");
     }
 }
 

@@ -29,7 +29,9 @@ TEST(NumberText, ParsesPlainSignedAndExponentForms)
 TEST(NumberText, RejectsLocaleAndSpecialForms)
 {
     for (const char *text : {"", "   ", "1,5", "0x10", "inf", "nan", "-inf", "1 000", "1.2.3", "e5",
-                             "1e", "1e+", "--1", "+-1", "abc", "1_000", ".", "-"}) {
+                             "1e", "1e+", "--1", "+-1", "abc", "1_000", ".", "-",
+                             // a bad byte among the last eight, read eight at a time
+                             "0.1234:67", "12.34567/", "1.12345\x7f", "1.1234567\xff", "-0.12 456"}) {
         SCOPED_TRACE(text);
         ExpectFileError([&] { ParseDoubleText(text); }, ErrorCode::TypeMismatch);
     }

@@ -54,8 +54,8 @@ TEST(FuzzFindings, AnOverflowingDeltaFailsTheFileAndLeavesTheEntryAsRead)
     const FileError error =
         ExpectFileError([&] { ConvertTables(tables, "f.key"); }, ErrorCode::Overflow);
     EXPECT_STREQ(error.what(), "f.key, line 5: the computed DX is out of range");
-    EXPECT_EQ(tables.KeyNodes(1).Entries(1).X, "1.7e308");
-    EXPECT_EQ(tables.KeyNodes(1).Entries(1).DX, "1");
+    EXPECT_EQ(tables.KeyNodes(1).Entries(1).X(), "1.7e308");
+    EXPECT_EQ(tables.KeyNodes(1).Entries(1).DX(), "1");
 }
 
 TEST(FuzzFindings, ConvertedExtremeButFiniteValuesReadBack)
@@ -73,7 +73,7 @@ TEST(FuzzFindings, ConvertedExtremeButFiniteValuesReadBack)
         for (int f = 0; f < KeyEntry::kFieldCount; ++f)
             EXPECT_EQ(again.KeyNodes(1).Entries(b).Field(f), tables.KeyNodes(1).Entries(b).Field(f))
                 << "entry " << b << " field " << f;
-    EXPECT_EQ(again.KeyNodes(1).Entries(2).Y, "-0.00000000");
+    EXPECT_EQ(again.KeyNodes(1).Entries(2).Y(), "-0.00000000");
 }
 
 }  // namespace

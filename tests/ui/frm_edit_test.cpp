@@ -135,7 +135,7 @@ private slots:
         w_->control<QPushButton>("cmdAll")->click();
         KeyframeTables out;
         LoadKeyFile(out, dir.filePath("New/walk.key").toStdString());
-        QCOMPARE(out.KeyNodes(1).Entries(1).Z, std::string("1.50000000"));
+        QCOMPARE(std::string(out.KeyNodes(1).Entries(1).Z()), std::string("1.50000000"));
     }
 };
 

@@ -246,9 +246,9 @@ private slots:
         // Node 1 matched and moved by (1, 2, 3); node 2 has no record and stays.
         KeyframeTables out;
         LoadKeyFile(out, path("keys/New/a.key").toStdString());
-        QCOMPARE(out.KeyNodes(1).Entries(2).X, std::string("2.00000000"));
-        QCOMPARE(out.KeyNodes(1).Entries(2).Z, std::string("3.50000000"));
-        QCOMPARE(out.KeyNodes(2).Entries(1).X, std::string("2.000000"));
+        QCOMPARE(std::string(out.KeyNodes(1).Entries(2).X()), std::string("2.00000000"));
+        QCOMPARE(std::string(out.KeyNodes(1).Entries(2).Z()), std::string("3.50000000"));
+        QCOMPARE(std::string(out.KeyNodes(2).Entries(1).X()), std::string("2.000000"));
         QVERIFY(QFile::exists(path("keys/New/B.key")));
     }
 
