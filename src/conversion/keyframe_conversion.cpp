@@ -98,11 +98,19 @@ void ShiftNode(KeyNode &node, bool wrapsAround, const std::string &file)
         static constexpr std::string_view kNames[] = {"X", "Y", "Z", "DX", "DY", "DZ"};
         static constexpr int kFields[] = {KeyEntry::kX,  KeyEntry::kY,  KeyEntry::kZ,
                                           KeyEntry::kDX, KeyEntry::kDY, KeyEntry::kDZ};
-        FormattedDouble texts[6];
-        for (int v = 0; v < 6; ++v)
-            texts[v].Format(values[v], at(entry, kNames[v]));
-        for (int v = 0; v < 6; ++v)
-            entry.SetField(kFields[v], texts[v].View());
+        // The six texts are put behind the entry's texts at once.
+        char block[6 * kMaxFormattedDouble];
+        std::size_t ends[6];
+        char *write = block;
+        for (int v = 0; v < 6; ++v) {
+            write = FormatDoubleAt(values[v], write, at(entry, kNames[v]));
+            ends[v] = static_cast<std::size_t>(write - block);
+        }
+        const std::size_t base = entry.AppendText({block, ends[5]});
+        for (int v = 0; v < 6; ++v) {
+            const std::size_t begin = v == 0 ? 0 : ends[v - 1];
+            entry.CutField(kFields[v], base + begin, ends[v] - begin);
+        }
     }
 }
 

@@ -31,6 +31,11 @@ public:
     }
 
     int LineNumber() const { return lineNumber_; }
+    // Bytes that may be read from line on: up to the text's end.
+    std::size_t ReadableFrom(std::string_view line) const
+    {
+        return static_cast<std::size_t>(text_.data() + text_.size() - line.data());
+    }
 
 private:
     std::string_view text_;
@@ -236,7 +241,7 @@ private:
     void CutTokens(std::string_view line, int expected, const char *which, Tokens &tokens) const
     {
         int count = 0;
-        ForEachToken(line, [&](std::size_t begin, std::size_t end) {
+        ForEachToken(line, lines_.ReadableFrom(line), [&](std::size_t begin, std::size_t end) {
             if (count < expected)
                 tokens[count] = {begin, end - begin};
             ++count;

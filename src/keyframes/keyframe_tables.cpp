@@ -60,6 +60,11 @@ void KeyEntry::SetRaw(std::string_view first, std::string_view second)
 void KeyEntry::SetField(int index, std::string_view text)
 {
     CheckIndex(index);
+    CutField(index, AppendText(text), text.size());
+}
+
+std::size_t KeyEntry::AppendText(std::string_view text)
+{
     if (text.size() > kMaxEntryText)
         throw FileError(ErrorCode::OutOfMemory, {}, 0, "a field text is too long");
     // Texts set again and again would only pile up behind Raw: past a bound the buffer
@@ -68,17 +73,11 @@ void KeyEntry::SetField(int index, std::string_view text)
     if (text_.size() > 2 * std::size_t{rawSize_} + 256 && text_.size() > 2 * LiveSize() + 256) {
         const std::string kept(text);
         Compact();
-        SetFieldAtEnd(index, kept);
-        return;
+        return AppendText(kept);
     }
-    SetFieldAtEnd(index, text);
-}
-
-void KeyEntry::SetFieldAtEnd(int index, std::string_view text)
-{
     const std::size_t begin = text_.size();
     text_.append(text);
-    CutField(index, begin, text.size());
+    return begin;
 }
 
 std::size_t KeyEntry::LiveSize() const

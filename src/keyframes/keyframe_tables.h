@@ -109,7 +109,10 @@ public:
 
     // Raw becomes the two lines, and every field empty until it is cut from them.
     void SetRaw(std::string_view first, std::string_view second);
-    // Field index becomes size bytes of Raw from begin, which must lie within Raw.
+    // Puts text behind Raw and the texts set before, and gives its offset for CutField.
+    std::size_t AppendText(std::string_view text);
+    // Field index becomes size bytes from begin of Raw and the appended texts; they must
+    // lie within them. Nothing is checked: this is the readers' and the conversion's step.
     void CutField(int index, std::size_t begin, std::size_t size)
     {
         begin_[index] = static_cast<std::uint32_t>(begin);
@@ -124,7 +127,6 @@ private:
     static constexpr std::size_t kMaxEntryText = std::size_t{64} << 20;
 
     std::string_view Text(int index) const { return {text_.data() + begin_[index], size_[index]}; }
-    void SetFieldAtEnd(int index, std::string_view text);
     static void CheckIndex(int index);
     std::size_t LiveSize() const;
     void Compact();

@@ -21,8 +21,11 @@ namespace zerka {
 // Entry lines are mostly padding between short values, so a character-by-character loop
 // mispredicts a branch at nearly every token edge. Here the line is classified 64 bytes at
 // a time into bit masks, sixteen bytes per step with SSE2 (eight elsewhere), and token
-// edges are found by bit scans: the branches left are one per token.
-template <typename Take> void ForEachToken(std::string_view line, Take &&take)
+// starts and ends are found by bit scans: the branches left are one per token.
+//
+// readable is how many bytes from the line's start may be read (at least its size): where
+// 64 of them are, the bytes are classified where they lie instead of being copied first.
+template <typename Take> void ForEachToken(std::string_view line, std::size_t readable, Take &&take)
 {
 #if !defined(__SSE2__)
     constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7fULL;
@@ -40,10 +43,11 @@ template <typename Take> void ForEachToken(std::string_view line, Take &&take)
     bool inToken = false;
     std::size_t tokenStart = 0;
     for (std::size_t base = 0; base < n; base += 64) {
-        // Bytes past the line's end read as spaces, so a token ending there ends.
+        // Bytes past the readable ones are never touched: a copy padded with spaces stands
+        // in for them.
         char chunk[64];
         const char *bytes = line.data() + base;
-        if (n - base < 64) {
+        if (readable - base < 64) {
             std::memset(chunk, ' ', sizeof chunk);
             std::memcpy(chunk, bytes, n - base);
             bytes = chunk;
@@ -79,31 +83,41 @@ template <typename Take> void ForEachToken(std::string_view line, Take &&take)
             exponent |= gather(zeroBytes((x | (kEach * 0x20)) ^ (kEach * 'e'))) << shift;
         }
 #endif
+        // Bytes past the line's end count as separators, so a token ending there ends.
+        if (n - base < 64)
+            blank |= ~std::uint64_t{0} << (n - base);
         const std::uint64_t starts =
             ~blank & (((blank << 1) | blankBefore) | (minus & ~((exponent << 1) | exponentBefore)));
-        const std::uint64_t edges = blank | starts;
+        // A token ends where a separator or the next token's start follows a token byte.
+        std::uint64_t ends = (blank | starts) & ((~blank << 1) | (blankBefore ^ 1));
         blankBefore = blank >> 63;
         exponentBefore = exponent >> 63;
 
-        if (inToken && edges != 0) {
-            take(tokenStart, base + static_cast<std::size_t>(std::countr_zero(edges)));
+        // Starts and ends alternate, so the k-th end left closes the k-th start; a token
+        // still open at the chunk's end is closed by the first end of a later one.
+        if (inToken && ends != 0) {
+            take(tokenStart, base + static_cast<std::size_t>(std::countr_zero(ends)));
+            ends &= ends - 1;
             inToken = false;
         }
         for (std::uint64_t pending = starts; pending != 0; pending &= pending - 1) {
-            const int s = std::countr_zero(pending);
-            // Edges after s; for s = 63 the shift wraps to 0 and leaves none.
-            const std::uint64_t after = edges & ~((std::uint64_t{2} << s) - 1);
-            if (after != 0) {
-                take(base + static_cast<std::size_t>(s),
-                     base + static_cast<std::size_t>(std::countr_zero(after)));
+            const std::size_t begin = base + static_cast<std::size_t>(std::countr_zero(pending));
+            if (ends != 0) {
+                take(begin, base + static_cast<std::size_t>(std::countr_zero(ends)));
+                ends &= ends - 1;
             } else {
                 inToken = true;
-                tokenStart = base + static_cast<std::size_t>(s);
+                tokenStart = begin;
             }
         }
     }
     if (inToken)
         take(tokenStart, n);
+}
+
+template <typename Take> void ForEachToken(std::string_view line, Take &&take)
+{
+    ForEachToken(line, line.size(), take);
 }
 
 }  // namespace zerka

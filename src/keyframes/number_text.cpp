@@ -210,7 +210,11 @@ char *TryFormatEightDecimals(double value, char *out)
         return nullptr;
     const double product = magnitude * kScale;
     const double error = std::fma(magnitude, kScale, -product);
-    const double rounded = std::nearbyint(product);
+    // Below 2^52, adding and taking away 2^52 rounds to an integer, half to even, as
+    // nearbyint does in the default rounding mode, without a library call; from 2^52 on
+    // every double is an integer already.
+    constexpr double kTwo52 = 4503599627370496.0;
+    const double rounded = product < kTwo52 ? (product + kTwo52) - kTwo52 : product;
     const double rest = (product - rounded) + error;  // product - rounded is exact
     if (std::fabs(rest) > 0.5 - 1e-9)
         return nullptr;
@@ -239,18 +243,36 @@ char *TryFormatEightDecimals(double value, char *out)
 
 }  // namespace
 
-double ParseDoubleText(std::string_view text, const TextSource &source)
+namespace {
+
+bool TryParseSignedPlainDecimal(std::string_view text, double &value)
+{
+    if (text.empty())
+        return false;
+    const bool negative = text.front() == '-';
+    if (negative || text.front() == '+')
+        text.remove_prefix(1);
+    if (!TryParsePlainDecimal(text, value))
+        return false;
+    if (negative)
+        value = -value;
+    return true;
+}
+
+// Blanks around the text, exponents, long digit runs and every error: kept apart so the
+// plain decimals of key files take a short path.
+[[gnu::noinline]] double ParseOtherForms(std::string_view text, const TextSource &source)
 {
     const std::string_view trimmed = TrimBlanks(text);
+    double value = 0;
+    if (TryParseSignedPlainDecimal(trimmed, value))
+        return value;
     std::string_view body = trimmed;
     bool negative = false;
     if (!body.empty() && (body.front() == '+' || body.front() == '-')) {
         negative = body.front() == '-';
         body.remove_prefix(1);
     }
-    double value = 0;
-    if (TryParsePlainDecimal(body, value))
-        return negative ? -value : value;
     if (!MatchesNumberGrammar(body))
         ThrowNotANumber(text, source);
 
@@ -267,6 +289,16 @@ double ParseDoubleText(std::string_view text, const TextSource &source)
     return negative ? -value : value;
 }
 
+}  // namespace
+
+double ParseDoubleText(std::string_view text, const TextSource &source)
+{
+    double value;
+    if (TryParseSignedPlainDecimal(text, value))
+        return value;
+    return ParseOtherForms(text, source);
+}
+
 double ParseDoubleText(std::string_view text) { return ParseDoubleText(text, kNowhere); }
 
 std::int16_t ParseIntegerText(std::string_view text, const TextSource &source)
@@ -280,30 +312,27 @@ std::int16_t ParseIntegerText(std::string_view text, const TextSource &source)
 
 std::int16_t ParseIntegerText(std::string_view text) { return ParseIntegerText(text, kNowhere); }
 
-void FormattedDouble::Format(double value, const TextSource &source)
+char *FormatDoubleAt(double value, char *out, const TextSource &source)
 {
     // An infinite or NaN result would be written as "inf" or "nan", which no reader takes
     // as a number: the file would be ruined silently.
     if (!std::isfinite(value))
         FailComputed(source, "is out of range");
-    if (const char *end = TryFormatEightDecimals(value, text_)) {
-        size_ = static_cast<std::size_t>(end - text_);
-        return;
-    }
+    if (char *end = TryFormatEightDecimals(value, out))
+        return end;
     // to_chars with a precision is specified as printf in the C locale, whatever
     // locale the window has set for the process.
     const auto [end, ec] =
-        std::to_chars(text_, text_ + sizeof text_, value, std::chars_format::fixed, 8);
+        std::to_chars(out, out + kMaxFormattedDouble, value, std::chars_format::fixed, 8);
     if (ec != std::errc())
         FailComputed(source, "is too large to write");
-    size_ = static_cast<std::size_t>(end - text_);
+    return end;
 }
 
 std::string FormatDouble(double value, const TextSource &source)
 {
-    FormattedDouble text;
-    text.Format(value, source);
-    return std::string(text.View());
+    char text[kMaxFormattedDouble];
+    return std::string(text, FormatDoubleAt(value, text, source));
 }
 
 std::string FormatDouble(double value) { return FormatDouble(value, kNowhere); }

@@ -32,17 +32,10 @@ std::int16_t ParseIntegerText(std::string_view text);
 std::string FormatDouble(double value, const TextSource &source);
 std::string FormatDouble(double value);
 
-// The same text in a buffer of its own, for callers that store it themselves.
-class FormattedDouble {
-public:
-    void Format(double value, const TextSource &source);
-    std::string_view View() const { return {text_, size_}; }
-
-private:
-    // Holds every finite double at eight decimals (309 integer digits at most).
-    char text_[400];
-    std::size_t size_ = 0;
-};
+// The same text written at out, which has room for kMaxFormattedDouble bytes; returns its
+// end. For callers that store the text themselves.
+inline constexpr std::size_t kMaxFormattedDouble = 400;  // 309 integer digits at most
+char *FormatDoubleAt(double value, char *out, const TextSource &source);
 
 // A number with a leading space when it is not negative: 3 -> " 3", -1 -> "-1".
 std::string SignSpaced(long value);
