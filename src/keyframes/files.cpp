@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 namespace zerka {
@@ -155,10 +157,27 @@ void StagedFile::Discard()
     handle_ = FileHandle();
 }
 
+bool files_detail::SyncfsReportsWritebackErrors(std::string_view release)
+{
+    const char *const end = release.data() + release.size();
+    int major = 0, minor = 0;
+    const auto [dot, majorError] = std::from_chars(release.data(), end, major);
+    if (majorError != std::errc() || dot == end || *dot != '.')
+        return false;
+    if (std::from_chars(dot + 1, end, minor).ec != std::errc())
+        return false;
+    return major > 5 || (major == 5 && minor >= 8);
+}
+
 OutputFolder::OutputFolder(Folder folder) : folder_(std::move(folder))
 {
 #if defined(O_TMPFILE)
     stagesUnnamed_ = CanNameDescriptors() && !UnnamedFilesRefused();
+#endif
+#if defined(__linux__)
+    struct utsname system { };
+    groupReportsErrors_ =
+        ::uname(&system) == 0 && files_detail::SyncfsReportsWritebackErrors(system.release);
 #endif
     seed_ = files_detail::NewSeed(static_cast<std::uint64_t>(::getpid()));
 }
@@ -263,9 +282,9 @@ void OutputFolder::Publish(StagedFile &file, const std::set<FileIdentity> &keep)
         ThrowSystemError(error, file.shown_, doing);
     };
     const int fd = file.handle_.Get();
-    // Even after MakeDurable: syncfs reports no writeback error on kernels before 5.8, while
-    // each file's own fdatasync does, and costs next to nothing once the data is on disk.
-    if (Retry([&] { return ::fdatasync(fd); }) != 0)
+    // A file MakeDurable could not vouch for waits for its own data. Even with the data on
+    // the disk this is no free check: on ext4 each fdatasync flushes the disk's cache.
+    if (!file.durable_ && Retry([&] { return ::fdatasync(fd); }) != 0)
         fail("cannot write");
     // A listed source that is a link into this folder must not be replaced under it.
     const auto replacesKept = [&] {
@@ -314,12 +333,21 @@ void OutputFolder::Publish(StagedFile &file, const std::set<FileIdentity> &keep)
     FaultPoint();
 }
 
-void OutputFolder::MakeDurable(std::vector<StagedFile *> &)
+void OutputFolder::MakeDurable(std::vector<StagedFile *> &files)
 {
 #if defined(__linux__)
-    // One pass over the file system instead of a wait per file: Publish's fdatasync then
-    // finds nothing left to write.
-    ::syncfs(folder_.Fd());
+    // One pass over the file system instead of a wait per file. From Linux 5.8 on, syncfs
+    // fails when any file of the file system failed to reach the disk since this folder
+    // was opened; then the group's files are vouched for. After a failure each file is
+    // asked by itself, to tell which one it was, and so is every later one: the error is
+    // reported to this folder once, and a file staged ahead could have been its cause.
+    const bool clean = Retry([&] { return ::syncfs(folder_.Fd()); }) == 0;
+    if (!clean)
+        groupReportsErrors_ = false;
+    for (StagedFile *file : files)
+        file->durable_ = groupReportsErrors_;
+#else
+    (void)files;
 #endif
     FaultPoint();
 }

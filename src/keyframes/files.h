@@ -130,6 +130,7 @@ private:
 
     FileHandle handle_;
     int folderFd_ = -1;
+    bool durable_ = false;  // on the disk already, with its group
     std::string tempName_;  // empty while the file has no name at all
     std::string name_;
     std::string shown_;
@@ -175,6 +176,9 @@ private:
 
     Folder folder_;
     bool stagesUnnamed_ = false;  // outputs can be made without a name until published
+    // Whether MakeDurable's one pass also reports every file's writeback error, so that
+    // Publish need not ask each file; false for good once an error was seen.
+    bool groupReportsErrors_ = false;
     std::uint64_t seed_ = 0;
     // Shared by the threads that stage into this folder at once.
     std::unique_ptr<std::atomic<std::uint64_t>> counter_ =

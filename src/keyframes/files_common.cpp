@@ -119,6 +119,7 @@ StagedFile &StagedFile::operator=(StagedFile &&other) noexcept
         Discard();
         handle_ = std::move(other.handle_);
         folderFd_ = other.folderFd_;
+        durable_ = other.durable_;
         tempName_ = std::move(other.tempName_);
         name_ = std::move(other.name_);
         shown_ = std::move(other.shown_);

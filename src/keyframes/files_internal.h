@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-// Shared by the system parts of the file layer; nothing else includes it.
+// Shared by the system parts of the file layer and its tests; nothing else includes it.
 namespace zerka::files_detail {
 
 #if defined(_WIN32)
@@ -22,5 +22,9 @@ bool IsTemporaryName(std::string_view name);
 
 // The start of a folder's temporary names: random, and apart for every process and run.
 std::uint64_t NewSeed(std::uint64_t processId);
+
+// Whether syncfs reports the writeback errors of every file on kernel release (uname's
+// "6.1.0-13-amd64"): Linux does from 5.8 on.
+bool SyncfsReportsWritebackErrors(std::string_view release);
 
 }  // namespace zerka::files_detail

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "keyframes/files.h"
+#include "keyframes/files_internal.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -114,6 +115,17 @@ TEST(Folder, IsKnownAgainWhateverPathLeadsToIt)
                                             ErrorCode::PathAccess);
     EXPECT_EQ(error.Description, "the output folder New is the source folder");
 }
+
+#if !defined(_WIN32)
+// Outputs skip their own fdatasync only where syncfs reports every file's writeback error.
+TEST(OutputFolder, TrustsSyncfsWithErrorsFromLinux58On)
+{
+    for (const char *release : {"5.8.0", "5.10.0-28-amd64", "6.1.0", "10.0"})
+        EXPECT_TRUE(files_detail::SyncfsReportsWritebackErrors(release)) << release;
+    for (const char *release : {"5.7.19", "4.19.0-26-amd64", "5", "5.", "", "x.9", "-6.1"})
+        EXPECT_FALSE(files_detail::SyncfsReportsWritebackErrors(release)) << release;
+}
+#endif
 
 }  // namespace
 }  // namespace zerka
