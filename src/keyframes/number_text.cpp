@@ -198,7 +198,7 @@ bool TryParsePlainDecimal(std::string_view body, double &value)
 }
 
 // "%.8f" is the exact binary value rounded half to even at eight decimals. Below 2^53
-// hundred-millionths, value * 10^8 is held exactly as a product plus its fma error, which
+// hundred-millionths, value * 10^8 is held exactly as a product plus its rounding error, which
 // decides the rounding; a result near a halfway point goes to to_chars instead. Returns
 // the end of the text written at out, or nullptr for the cases it leaves to to_chars.
 char *TryFormatEightDecimals(double value, char *out)
@@ -208,8 +208,16 @@ char *TryFormatEightDecimals(double value, char *out)
     const double magnitude = std::fabs(value);
     if (!(magnitude < kLimit))
         return nullptr;
-    const double product = magnitude * kScale;
-    const double error = std::fma(magnitude, kScale, -product);
+    // The exact product is hi * 10^8 + lo * 10^8 with magnitude split into 26 and 27
+    // bits: 10^8 has 19 significant bits, so both parts are exact doubles, and so is
+    // what their sum leaves over (the larger comes first).
+    const double split = magnitude * 134217729.0;  // 2^27 + 1
+    const double hi = split - (split - magnitude);
+    const double lo = magnitude - hi;
+    const double big = hi * kScale;
+    const double small = lo * kScale;
+    const double product = big + small;
+    const double error = (big - product) + small;
     // Below 2^52, adding and taking away 2^52 rounds to an integer, half to even, as
     // nearbyint does in the default rounding mode, without a library call; from 2^52 on
     // every double is an integer already.
