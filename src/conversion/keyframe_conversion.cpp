@@ -60,6 +60,12 @@ void ShiftNode(KeyNode &node, bool wrapsAround, const std::string &file)
         const auto at = [&file](const KeyEntry &e, std::string_view what) {
             return TextSource{file, e.Line, what};
         };
+        // Where the text is placed matters only for an error: most texts are plain
+        // decimals, read without it.
+        const auto number = [&at](const KeyEntry &e, std::string_view text, std::string_view what) {
+            double value;
+            return TryParsePlainNumber(text, value) ? value : ParseDoubleText(text, at(e, what));
+        };
         const int f0 =
             carried.Frame ? carried.FrameValue : ParseIntegerText(entry.Frame(), at(entry, "frame"));
         const int f1 = s == b ? f0 : ParseIntegerText(successor.Frame(), at(successor, "frame"));
@@ -71,25 +77,25 @@ void ShiftNode(KeyNode &node, bool wrapsAround, const std::string &file)
         next.Frame = s == b + 1;
         next.FrameValue = f1;
 
-        const double x = carried.Position ? carried.X : ParseDoubleText(entry.X(), at(entry, "X"));
-        const double y = carried.Position ? carried.Y : ParseDoubleText(entry.Y(), at(entry, "Y"));
-        const double z = carried.Position ? carried.Z : ParseDoubleText(entry.Z(), at(entry, "Z"));
+        const double x = carried.Position ? carried.X : number(entry, entry.X(), "X");
+        const double y = carried.Position ? carried.Y : number(entry, entry.Y(), "Y");
+        const double z = carried.Position ? carried.Z : number(entry, entry.Z(), "Z");
         double vx = 0, vy = 0, vz = 0;
         if (d != 0) {
-            const double sx = ParseDoubleText(successor.X(), at(successor, "X"));
-            const double sy = ParseDoubleText(successor.Y(), at(successor, "Y"));
-            const double sz = ParseDoubleText(successor.Z(), at(successor, "Z"));
+            const double sx = number(successor, successor.X(), "X");
+            const double sy = number(successor, successor.Y(), "Y");
+            const double sz = number(successor, successor.Z(), "Z");
             vx = (sx - x) / d;
             vy = (sy - y) / d;
             vz = (sz - z) / d;
             if (s == b + 1)
                 next = Carried{true, true, f1, sx, sy, sz};
         }
-        if (std::abs(ParseDoubleText(entry.DX(), at(entry, "DX"))) <= kStillThreshold)
+        if (std::abs(number(entry, entry.DX(), "DX")) <= kStillThreshold)
             vx = 0;
-        if (std::abs(ParseDoubleText(entry.DY(), at(entry, "DY"))) <= kStillThreshold)
+        if (std::abs(number(entry, entry.DY(), "DY")) <= kStillThreshold)
             vy = 0;
-        if (std::abs(ParseDoubleText(entry.DZ(), at(entry, "DZ"))) <= kStillThreshold)
+        if (std::abs(number(entry, entry.DZ(), "DZ")) <= kStillThreshold)
             vz = 0;
 
         // Every value is formatted before any text is stored, so a value out of range

@@ -197,6 +197,18 @@ bool TryParsePlainDecimal(std::string_view body, double &value)
     return true;
 }
 
+// What nearbyint gives in the default rounding mode, without a library call: below 2^52,
+// adding and taking away 2^52 rounds to an integer, half to even; from 2^52 on every
+// double is an integer already.
+double RoundHalfToEven(double value)
+{
+    constexpr double kTwo52 = 4503599627370496.0;
+    const double magnitude = std::fabs(value);
+    if (!(magnitude < kTwo52))
+        return value;
+    return std::copysign((magnitude + kTwo52) - kTwo52, value);
+}
+
 // "%.8f" is the exact binary value rounded half to even at eight decimals. Below 2^53
 // hundred-millionths, value * 10^8 is held exactly as a product plus its rounding error, which
 // decides the rounding; a result near a halfway point goes to to_chars instead. Returns
@@ -218,11 +230,7 @@ char *TryFormatEightDecimals(double value, char *out)
     const double small = lo * kScale;
     const double product = big + small;
     const double error = (big - product) + small;
-    // Below 2^52, adding and taking away 2^52 rounds to an integer, half to even, as
-    // nearbyint does in the default rounding mode, without a library call; from 2^52 on
-    // every double is an integer already.
-    constexpr double kTwo52 = 4503599627370496.0;
-    const double rounded = product < kTwo52 ? (product + kTwo52) - kTwo52 : product;
+    const double rounded = RoundHalfToEven(product);
     const double rest = (product - rounded) + error;  // product - rounded is exact
     if (std::fabs(rest) > 0.5 - 1e-9)
         return nullptr;
@@ -251,9 +259,7 @@ char *TryFormatEightDecimals(double value, char *out)
 
 }  // namespace
 
-namespace {
-
-bool TryParseSignedPlainDecimal(std::string_view text, double &value)
+bool TryParsePlainNumber(std::string_view text, double &value)
 {
     if (text.empty())
         return false;
@@ -267,13 +273,15 @@ bool TryParseSignedPlainDecimal(std::string_view text, double &value)
     return true;
 }
 
+namespace {
+
 // Blanks around the text, exponents, long digit runs and every error: kept apart so the
 // plain decimals of key files take a short path.
 [[gnu::noinline]] double ParseOtherForms(std::string_view text, const TextSource &source)
 {
     const std::string_view trimmed = TrimBlanks(text);
     double value = 0;
-    if (TryParseSignedPlainDecimal(trimmed, value))
+    if (TryParsePlainNumber(trimmed, value))
         return value;
     std::string_view body = trimmed;
     bool negative = false;
@@ -302,7 +310,7 @@ bool TryParseSignedPlainDecimal(std::string_view text, double &value)
 double ParseDoubleText(std::string_view text, const TextSource &source)
 {
     double value;
-    if (TryParseSignedPlainDecimal(text, value))
+    if (TryParsePlainNumber(text, value))
         return value;
     return ParseOtherForms(text, source);
 }
@@ -311,7 +319,7 @@ double ParseDoubleText(std::string_view text) { return ParseDoubleText(text, kNo
 
 std::int16_t ParseIntegerText(std::string_view text, const TextSource &source)
 {
-    const double value = std::nearbyint(ParseDoubleText(text, source));  // ties to even
+    const double value = RoundHalfToEven(ParseDoubleText(text, source));
     if (value < std::numeric_limits<std::int16_t>::min() ||
         value > std::numeric_limits<std::int16_t>::max())
         Fail(source, ErrorCode::Overflow, Quoted(TrimBlanks(text)) + " is outside -32768..32767");
