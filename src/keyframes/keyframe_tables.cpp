@@ -40,6 +40,13 @@ void KeyEntry::CheckIndex(int index)
                         "field " + std::to_string(index) + " is outside 0..14");
 }
 
+void KeyEntry::FailCut(int index)
+{
+    CheckIndex(index);
+    throw FileError(ErrorCode::Subscript, {}, 0,
+                    "field " + std::to_string(index) + " lies outside the entry's texts");
+}
+
 std::string_view KeyEntry::Field(int index) const
 {
     CheckIndex(index);

@@ -111,10 +111,13 @@ public:
     void SetRaw(std::string_view first, std::string_view second);
     // Puts text behind Raw and the texts set before, and gives its offset for CutField.
     std::size_t AppendText(std::string_view text);
-    // Field index becomes size bytes from begin of Raw and the appended texts; they must
-    // lie within them. Nothing is checked: this is the readers' and the conversion's step.
+    // Field index becomes size bytes from begin of Raw and the appended texts (code 9
+    // when they do not lie within them).
     void CutField(int index, std::size_t begin, std::size_t size)
     {
+        if (index < 0 || index >= kFieldCount || begin > text_.size() ||
+            size > text_.size() - begin)
+            FailCut(index);
         begin_[index] = static_cast<std::uint32_t>(begin);
         size_[index] = static_cast<std::uint32_t>(size);
     }
@@ -128,6 +131,7 @@ private:
 
     std::string_view Text(int index) const { return {text_.data() + begin_[index], size_[index]}; }
     static void CheckIndex(int index);
+    [[noreturn]] static void FailCut(int index);
     std::size_t LiveSize() const;
     void Compact();
 

@@ -246,5 +246,33 @@ TEST(KeyFileReader, AMissingFileIsErrorFiftyThreeNamingIt)
     EXPECT_EQ(error.File, dir / "gone.key");
 }
 
+// An entry's texts share one buffer that texts set later are appended to and that is
+// compacted now and then: every field must survive that, a text taken from the entry itself
+// too, and Raw must stay as read.
+TEST(KeyEntry, TextsSetAgainAndAgainStayRightAndRawStaysAsRead)
+{
+    KeyframeTables tables =
+        LoadText("NODES 1\nNODE 0\nENTRIES 1\n 0: 5 0x0 1 2 3 4 5 6\n 7 8 9 10 11 12\n");
+    KeyEntry &entry = tables.KeyNodes(1).Entries(1);
+    const std::string raw(entry.Raw());
+    for (int i = 0; i < 1000; ++i) {
+        entry.SetField(KeyEntry::kY, std::to_string(i) + std::string(i % 40, '0'));
+        entry.SetField(KeyEntry::kX, entry.Y());
+    }
+    const std::string last = "999" + std::string(999 % 40, '0');
+    EXPECT_EQ(entry.X(), last);
+    EXPECT_EQ(entry.Y(), last);
+    EXPECT_EQ(entry.Raw(), raw);
+    const char *unchanged[] = {"0:", "5", "0x0", nullptr, nullptr, "3", "4", "5", "6",
+                               "7", "8", "9", "10", "11", "12"};
+    for (int f = 0; f < KeyEntry::kFieldCount; ++f) {
+        if (unchanged[f] != nullptr) {
+            EXPECT_EQ(entry.Field(f), unchanged[f]) << f;
+        }
+    }
+    ExpectFileError([&] { entry.SetField(15, "1"); }, ErrorCode::Subscript);
+    ExpectFileError([&] { entry.CutField(0, raw.size(), 1000); }, ErrorCode::Subscript);
+}
+
 }  // namespace
 }  // namespace zerka
