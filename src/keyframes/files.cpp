@@ -14,6 +14,9 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#if defined(__linux__)
+#include <sys/vfs.h>
+#endif
 #include <sys/utsname.h>
 #include <unistd.h>
 
@@ -166,8 +169,31 @@ bool files_detail::SyncfsReportsWritebackErrors(std::string_view release)
         return false;
     if (std::from_chars(dot + 1, end, minor).ec != std::errc())
         return false;
-    return major > 5 || (major == 5 && minor >= 8);
+    // 5.8 reports writeback errors to syncfs; only from 5.17 on does it also pass on what
+    // the file system's own flush (the journal commit, the disk cache) returns.
+    return major > 5 || (major == 5 && minor >= 17);
 }
+
+namespace {
+
+#if defined(__linux__)
+// Local disk file systems whose syncfs writes and flushes everything itself, and tmpfs,
+// where neither call has anything to do. Network and FUSE file systems make data durable
+// on the server only when each file is synced, and an overlay reports its upper layer's
+// errors elsewhere: there every file keeps its fdatasync.
+bool SyncfsCoversEveryFile(int folderFd)
+{
+    constexpr unsigned long kExt4 = 0xEF53, kXfs = 0x58465342, kBtrfs = 0x9123683E,
+                            kTmpfs = 0x01021994;
+    struct statfs system { };
+    if (::fstatfs(folderFd, &system) != 0)
+        return false;
+    const auto type = static_cast<unsigned long>(system.f_type);
+    return type == kExt4 || type == kXfs || type == kBtrfs || type == kTmpfs;
+}
+#endif
+
+}  // namespace
 
 OutputFolder::OutputFolder(Folder folder) : folder_(std::move(folder))
 {
@@ -176,8 +202,9 @@ OutputFolder::OutputFolder(Folder folder) : folder_(std::move(folder))
 #endif
 #if defined(__linux__)
     struct utsname system { };
-    groupReportsErrors_ =
-        ::uname(&system) == 0 && files_detail::SyncfsReportsWritebackErrors(system.release);
+    groupReportsErrors_ = ::uname(&system) == 0 &&
+                          files_detail::SyncfsReportsWritebackErrors(system.release) &&
+                          SyncfsCoversEveryFile(folder_.Fd());
 #endif
     seed_ = files_detail::NewSeed(static_cast<std::uint64_t>(::getpid()));
 }
@@ -336,11 +363,13 @@ void OutputFolder::Publish(StagedFile &file, const std::set<FileIdentity> &keep)
 void OutputFolder::MakeDurable(std::vector<StagedFile *> &files)
 {
 #if defined(__linux__)
-    // One pass over the file system instead of a wait per file. From Linux 5.8 on, syncfs
-    // fails when any file of the file system failed to reach the disk since this folder
-    // was opened; then the group's files are vouched for. After a failure each file is
-    // asked by itself, to tell which one it was, and so is every later one: the error is
-    // reported to this folder once, and a file staged ahead could have been its cause.
+    // One pass over the file system instead of a wait per file. On the kernels and file
+    // systems the constructor accepts, syncfs fails when writing back any file of the file
+    // system failed since this folder was opened, or when the journal or the disk's cache
+    // could not be flushed; when it succeeds, the group's files are on the disk. After a
+    // failure each file is asked by itself, to tell which one it was, and so is every later
+    // one: the error is reported to this folder once, and a file staged ahead could have
+    // been its cause.
     const bool clean = Retry([&] { return ::syncfs(folder_.Fd()); }) == 0;
     if (!clean)
         groupReportsErrors_ = false;

@@ -23,8 +23,8 @@ bool IsTemporaryName(std::string_view name);
 // The start of a folder's temporary names: random, and apart for every process and run.
 std::uint64_t NewSeed(std::uint64_t processId);
 
-// Whether syncfs reports the writeback errors of every file on kernel release (uname's
-// "6.1.0-13-amd64"): Linux does from 5.8 on.
+// Whether syncfs reports every file's writeback errors and the file system's own flush
+// errors on kernel release (uname's "6.1.0-13-amd64"): Linux does from 5.17 on.
 bool SyncfsReportsWritebackErrors(std::string_view release);
 
 }  // namespace zerka::files_detail

@@ -57,8 +57,18 @@ void KeyEntry::SetRaw(std::string_view first, std::string_view second)
 {
     if (first.size() + second.size() > kMaxEntryText)
         throw FileError(ErrorCode::OutOfMemory, {}, 0, "an entry's two lines are too long");
-    text_.assign(first);
-    text_.append(second);
+    const auto inside = [this](std::string_view text) {
+        return !text.empty() && text.data() >= text_.data() &&
+               text.data() < text_.data() + text_.size();
+    };
+    if (inside(first) || inside(second)) {  // assigning would overwrite what is still read
+        std::string joined(first);
+        joined += second;
+        text_.swap(joined);
+    } else {
+        text_.assign(first);
+        text_.append(second);
+    }
     rawSize_ = static_cast<std::uint32_t>(text_.size());
     std::fill(std::begin(begin_), std::end(begin_), 0);
     std::fill(std::begin(size_), std::end(size_), 0);
@@ -82,6 +92,10 @@ std::size_t KeyEntry::AppendText(std::string_view text)
         Compact();
         return AppendText(kept);
     }
+    // Fields set by hand may overlap and so seem to keep more than they do: the offsets
+    // must still fit in 32 bits.
+    if (text_.size() + text.size() > kMaxEntryBuffer)
+        throw FileError(ErrorCode::OutOfMemory, {}, 0, "an entry's texts are too long");
     const std::size_t begin = text_.size();
     text_.append(text);
     return begin;

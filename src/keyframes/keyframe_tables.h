@@ -111,12 +111,12 @@ public:
     void SetRaw(std::string_view first, std::string_view second);
     // Puts text behind Raw and the texts set before, and gives its offset for CutField.
     std::size_t AppendText(std::string_view text);
-    // Field index becomes size bytes from begin of Raw and the appended texts (code 9
-    // when they do not lie within them).
+    // Field index becomes size bytes from begin of Raw or of the appended texts (code 9
+    // when they do not lie within one of them).
     void CutField(int index, std::size_t begin, std::size_t size)
     {
         if (index < 0 || index >= kFieldCount || begin > text_.size() ||
-            size > text_.size() - begin)
+            size > text_.size() - begin || (begin < rawSize_ && begin + size > rawSize_))
             FailCut(index);
         begin_[index] = static_cast<std::uint32_t>(begin);
         size_[index] = static_cast<std::uint32_t>(size);
@@ -125,9 +125,10 @@ public:
     int Line = 0;  // line of the entry's first line in its file, for messages
 
 private:
-    // Offsets are 32 bits. Raw and each text are at most 64 MiB (a whole key file), and
-    // the buffer is compacted at twice what it shows, so offsets stay below 2^32.
+    // Offsets are 32 bits. Raw and each text are at most 64 MiB (a whole key file), the
+    // buffer is compacted at twice what it shows, and never grows past 2^31 bytes.
     static constexpr std::size_t kMaxEntryText = std::size_t{64} << 20;
+    static constexpr std::size_t kMaxEntryBuffer = std::size_t{1} << 31;
 
     std::string_view Text(int index) const { return {text_.data() + begin_[index], size_[index]}; }
     static void CheckIndex(int index);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <bit>
 #include <charconv>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -145,11 +146,12 @@ std::int64_t EightDigitsValue(std::uint64_t bytes)
     return static_cast<std::int64_t>(bytes & 0xFFFFFFFFULL);
 }
 
-// The common case of a key file, a plain decimal of up to 19 digits such as -0.123456,
-// without the general path's grammar pass. With at most 2^53 as the digits' integer and
-// at most 22 decimals, both it and the power of ten are exact doubles, so one division
-// rounds exactly as from_chars does (Clinger's fast path). Returns false for anything
-// else, which the general path then reads or rejects.
+// The common case of a key file, a plain decimal such as -0.123456, without the general
+// path's grammar pass. With at most 2^53 as the digits' integer (a fraction of up to eight
+// decimals counts as eight) and at most 22 decimals, both it and the power of ten are
+// exact doubles, so one division rounds exactly as from_chars does (Clinger's fast path).
+// Returns false for anything else, longer digit runs too, which the general path then
+// reads or rejects.
 bool TryParsePlainDecimal(std::string_view body, double &value)
 {
     static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
@@ -197,11 +199,21 @@ bool TryParsePlainDecimal(std::string_view body, double &value)
     return true;
 }
 
+// The exact arithmetic below counts on each operation being rounded to a double, which
+// processors computing in wider registers (the x87) do not do.
+#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
+constexpr bool kDoublesRoundEachStep = true;
+#else
+constexpr bool kDoublesRoundEachStep = false;
+#endif
+
 // What nearbyint gives in the default rounding mode, without a library call: below 2^52,
 // adding and taking away 2^52 rounds to an integer, half to even; from 2^52 on every
 // double is an integer already.
 double RoundHalfToEven(double value)
 {
+    if constexpr (!kDoublesRoundEachStep)
+        return std::nearbyint(value);
     constexpr double kTwo52 = 4503599627370496.0;
     const double magnitude = std::fabs(value);
     if (!(magnitude < kTwo52))
@@ -218,11 +230,12 @@ char *TryFormatEightDecimals(double value, char *out)
     constexpr double kScale = 1e8;
     constexpr double kLimit = 9.0e7;  // 9e15 hundred-millionths < 2^53
     const double magnitude = std::fabs(value);
-    if (!(magnitude < kLimit))
+    if (!(magnitude < kLimit) || !kDoublesRoundEachStep)
         return nullptr;
     // The exact product is hi * 10^8 + lo * 10^8 with magnitude split into 26 and 27
     // bits: 10^8 has 19 significant bits, so both parts are exact doubles, and so is
-    // what their sum leaves over (the larger comes first).
+    // what their sum leaves over (the larger comes first). This needs every step rounded
+    // to a double on its own, so the file is built without contracted multiply-adds.
     const double split = magnitude * 134217729.0;  // 2^27 + 1
     const double hi = split - (split - magnitude);
     const double lo = magnitude - hi;

@@ -117,12 +117,13 @@ TEST(Folder, IsKnownAgainWhateverPathLeadsToIt)
 }
 
 #if !defined(_WIN32)
-// Outputs skip their own fdatasync only where syncfs reports every file's writeback error.
-TEST(OutputFolder, TrustsSyncfsWithErrorsFromLinux58On)
+// Outputs skip their own fdatasync only where syncfs reports every file's errors.
+TEST(OutputFolder, TrustsSyncfsWithErrorsFromLinux517On)
 {
-    for (const char *release : {"5.8.0", "5.10.0-28-amd64", "6.1.0", "10.0"})
+    for (const char *release : {"5.17.0", "5.19.0-46-generic", "6.1.0-13-amd64", "10.0"})
         EXPECT_TRUE(files_detail::SyncfsReportsWritebackErrors(release)) << release;
-    for (const char *release : {"5.7.19", "4.19.0-26-amd64", "5", "5.", "", "x.9", "-6.1"})
+    for (const char *release :
+         {"5.16.20", "5.10.0-28-amd64", "5.8.0", "4.19.0", "5", "5.", "", "x.9", "-6.1"})
         EXPECT_FALSE(files_detail::SyncfsReportsWritebackErrors(release)) << release;
 }
 #endif

@@ -272,6 +272,7 @@ TEST(KeyEntry, TextsSetAgainAndAgainStayRightAndRawStaysAsRead)
     }
     ExpectFileError([&] { entry.SetField(15, "1"); }, ErrorCode::Subscript);
     ExpectFileError([&] { entry.CutField(0, raw.size(), 1000); }, ErrorCode::Subscript);
+    ExpectFileError([&] { entry.CutField(0, raw.size() - 1, 2); }, ErrorCode::Subscript);
 }
 
 }  // namespace
