@@ -104,7 +104,7 @@ void ShiftNode(KeyNode &node, bool wrapsAround, const std::string &file)
         static constexpr std::string_view kNames[] = {"X", "Y", "Z", "DX", "DY", "DZ"};
         static constexpr int kFields[] = {KeyEntry::kX,  KeyEntry::kY,  KeyEntry::kZ,
                                           KeyEntry::kDX, KeyEntry::kDY, KeyEntry::kDZ};
-        // The six texts are put behind the entry's texts at once.
+        // The six texts are stored in one step.
         char block[6 * kMaxFormattedDouble];
         std::size_t ends[6];
         char *write = block;
@@ -112,11 +112,7 @@ void ShiftNode(KeyNode &node, bool wrapsAround, const std::string &file)
             write = FormatDoubleAt(values[v], write, at(entry, kNames[v]));
             ends[v] = static_cast<std::size_t>(write - block);
         }
-        const std::size_t base = entry.AppendText({block, ends[5]});
-        for (int v = 0; v < 6; ++v) {
-            const std::size_t begin = v == 0 ? 0 : ends[v - 1];
-            entry.CutField(kFields[v], base + begin, ends[v] - begin);
-        }
+        entry.SetFields({block, ends[5]}, kFields, ends);
     }
 }
 

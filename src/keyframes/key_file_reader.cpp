@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "key_file_reader.h"
 
-#include <array>
+#include <cstdint>
 
 #include "files.h"
 #include "line_tokens.h"
@@ -213,37 +213,27 @@ private:
         }
         KeyEntry &entry = node.Entries(k);
         entry.Line = lines_.LineNumber();
-        Tokens firstTokens;
-        CutTokens(first, 9, "first", firstTokens);
+        KeyEntry::Place places[KeyEntry::kFieldCount];
+        CutTokens(first, 0, places, 9, "first");
 
         // The second line follows immediately, whatever it holds.
         std::string_view second;
         if (!lines_.Next(second))
             Fail(ErrorCode::InputPastEnd, "entry " + std::to_string(k) + " of node " +
                                               std::to_string(node.Num) + " has no second line");
-        Tokens secondTokens;
-        CutTokens(second, 6, "second", secondTokens);
-
-        entry.SetRaw(first, second);
-        for (int f = 0; f < 9; ++f)
-            entry.CutField(KeyEntry::kNum + f, firstTokens[f].Begin, firstTokens[f].Size);
-        for (int f = 0; f < 6; ++f)
-            entry.CutField(KeyEntry::kDX + f, first.size() + secondTokens[f].Begin,
-                           secondTokens[f].Size);
+        CutTokens(second, first.size(), places + KeyEntry::kDX, 6, "second");
+        entry.SetRaw(first, second, places);
     }
 
-    struct Token {
-        std::size_t Begin = 0;
-        std::size_t Size = 0;
-    };
-    using Tokens = std::array<Token, 9>;
-
-    void CutTokens(std::string_view line, int expected, const char *which, Tokens &tokens) const
+    // The line's tokens, as places in Raw where the line starts at offset.
+    void CutTokens(std::string_view line, std::size_t offset, KeyEntry::Place *places,
+                   int expected, const char *which) const
     {
         int count = 0;
         ForEachToken(line, lines_.ReadableFrom(line), [&](std::size_t begin, std::size_t end) {
             if (count < expected)
-                tokens[count] = {begin, end - begin};
+                places[count] = {static_cast<std::uint32_t>(offset + begin),
+                                 static_cast<std::uint32_t>(end - begin)};
             ++count;
         });
         if (count != expected)

@@ -2,6 +2,7 @@
 #include "keyframe_tables.h"
 
 #include <algorithm>
+#include <functional>
 #include <iterator>
 #include <limits>
 
@@ -40,11 +41,9 @@ void KeyEntry::CheckIndex(int index)
                         "field " + std::to_string(index) + " is outside 0..14");
 }
 
-void KeyEntry::FailCut(int index)
+void KeyEntry::FailPieces()
 {
-    CheckIndex(index);
-    throw FileError(ErrorCode::Subscript, {}, 0,
-                    "field " + std::to_string(index) + " lies outside the entry's texts");
+    throw FileError(ErrorCode::Subscript, {}, 0, "the texts given do not match their fields");
 }
 
 std::string_view KeyEntry::Field(int index) const
@@ -53,13 +52,23 @@ std::string_view KeyEntry::Field(int index) const
     return Text(index);
 }
 
-void KeyEntry::SetRaw(std::string_view first, std::string_view second)
+void KeyEntry::SetRaw(std::string_view first, std::string_view second,
+                      const Place (&places)[kFieldCount])
 {
     if (first.size() + second.size() > kMaxEntryText)
         throw FileError(ErrorCode::OutOfMemory, {}, 0, "an entry's two lines are too long");
+    // One test for all fifteen, without a branch each: a place ending past Raw makes the
+    // difference negative, which sets its top bit.
+    const std::uint64_t rawSize = first.size() + second.size();
+    std::uint64_t beyond = 0;
+    for (const Place &place : places)
+        beyond |= rawSize - (std::uint64_t{place.Begin} + place.Size);
+    if ((beyond >> 63) != 0)
+        throw FileError(ErrorCode::Subscript, {}, 0, "a field lies outside the entry's lines");
     const auto inside = [this](std::string_view text) {
-        return !text.empty() && text.data() >= text_.data() &&
-               text.data() < text_.data() + text_.size();
+        const std::less<const char *> before;  // a total order, for unrelated pointers too
+        return !text.empty() && !before(text.data(), text_.data()) &&
+               before(text.data(), text_.data() + text_.size());
     };
     if (inside(first) || inside(second)) {  // assigning would overwrite what is still read
         std::string joined(first);
@@ -70,14 +79,15 @@ void KeyEntry::SetRaw(std::string_view first, std::string_view second)
         text_.append(second);
     }
     rawSize_ = static_cast<std::uint32_t>(text_.size());
-    std::fill(std::begin(begin_), std::end(begin_), 0);
-    std::fill(std::begin(size_), std::end(size_), 0);
+    std::copy(std::begin(places), std::end(places), places_);
 }
 
 void KeyEntry::SetField(int index, std::string_view text)
 {
     CheckIndex(index);
-    CutField(index, AppendText(text), text.size());
+    const int indices[] = {index};
+    const std::size_t ends[] = {text.size()};
+    SetFields(text, indices, ends);
 }
 
 std::size_t KeyEntry::AppendText(std::string_view text)
@@ -105,8 +115,8 @@ std::size_t KeyEntry::LiveSize() const
 {
     std::size_t live = rawSize_;
     for (int index = 0; index < kFieldCount; ++index)
-        if (begin_[index] >= rawSize_)
-            live += size_[index];
+        if (places_[index].Begin >= rawSize_)
+            live += places_[index].Size;
     return live;
 }
 
@@ -114,10 +124,10 @@ void KeyEntry::Compact()
 {
     std::string kept(Raw());
     for (int index = 0; index < kFieldCount; ++index) {
-        if (begin_[index] >= rawSize_) {
+        if (places_[index].Begin >= rawSize_) {
             const std::size_t begin = kept.size();
             kept.append(Text(index));
-            begin_[index] = static_cast<std::uint32_t>(begin);
+            places_[index].Begin = static_cast<std::uint32_t>(begin);
         }
     }
     text_.swap(kept);

@@ -107,19 +107,32 @@ public:
     std::string_view Field(int index) const;
     void SetField(int index, std::string_view text);
 
-    // Raw becomes the two lines, and every field empty until it is cut from them.
-    void SetRaw(std::string_view first, std::string_view second);
-    // Puts text behind Raw and the texts set before, and gives its offset for CutField.
-    std::size_t AppendText(std::string_view text);
-    // Field index becomes size bytes from begin of Raw or of the appended texts (code 9
-    // when they do not lie within one of them).
-    void CutField(int index, std::size_t begin, std::size_t size)
+    // Where a field lies among the entry's texts.
+    struct Place {
+        std::uint32_t Begin = 0;
+        std::uint32_t Size = 0;
+    };
+    // Raw becomes the two lines, and field f the bytes places[f] of Raw (code 9 when one
+    // does not lie within it): the reader's one step per entry.
+    void SetRaw(std::string_view first, std::string_view second,
+                const Place (&places)[kFieldCount]);
+    // Field indices[i] becomes the i-th piece of texts, which ends at ends[i] (ascending,
+    // the last at texts' end; code 9 otherwise): several texts stored in one step.
+    template <std::size_t N>
+    void SetFields(std::string_view texts, const int (&indices)[N], const std::size_t (&ends)[N])
     {
-        if (index < 0 || index >= kFieldCount || begin > text_.size() ||
-            size > text_.size() - begin || (begin < rawSize_ && begin + size > rawSize_))
-            FailCut(index);
-        begin_[index] = static_cast<std::uint32_t>(begin);
-        size_[index] = static_cast<std::uint32_t>(size);
+        bool valid = ends[N - 1] == texts.size();
+        for (std::size_t i = 0; i < N; ++i)
+            valid &= (indices[i] >= 0) & (indices[i] < kFieldCount) &
+                     (i == 0 || ends[i - 1] <= ends[i]);
+        if (!valid)
+            FailPieces();
+        const std::size_t base = AppendText(texts);
+        for (std::size_t i = 0; i < N; ++i) {
+            const std::size_t begin = i == 0 ? 0 : ends[i - 1];
+            places_[indices[i]] = {static_cast<std::uint32_t>(base + begin),
+                                   static_cast<std::uint32_t>(ends[i] - begin)};
+        }
     }
 
     int Line = 0;  // line of the entry's first line in its file, for messages
@@ -130,16 +143,20 @@ private:
     static constexpr std::size_t kMaxEntryText = std::size_t{64} << 20;
     static constexpr std::size_t kMaxEntryBuffer = std::size_t{1} << 31;
 
-    std::string_view Text(int index) const { return {text_.data() + begin_[index], size_[index]}; }
+    std::string_view Text(int index) const
+    {
+        return {text_.data() + places_[index].Begin, places_[index].Size};
+    }
     static void CheckIndex(int index);
-    [[noreturn]] static void FailCut(int index);
+    // Puts text behind Raw and the texts set before, and gives its offset.
+    std::size_t AppendText(std::string_view text);
+    [[noreturn]] static void FailPieces();
     std::size_t LiveSize() const;
     void Compact();
 
     std::string text_;
     std::uint32_t rawSize_ = 0;
-    std::uint32_t begin_[kFieldCount] = {};
-    std::uint32_t size_[kFieldCount] = {};
+    Place places_[kFieldCount] = {};
 };
 
 struct KeyNode {

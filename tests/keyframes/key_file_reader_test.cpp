@@ -271,8 +271,14 @@ TEST(KeyEntry, TextsSetAgainAndAgainStayRightAndRawStaysAsRead)
         }
     }
     ExpectFileError([&] { entry.SetField(15, "1"); }, ErrorCode::Subscript);
-    ExpectFileError([&] { entry.CutField(0, raw.size(), 1000); }, ErrorCode::Subscript);
-    ExpectFileError([&] { entry.CutField(0, raw.size() - 1, 2); }, ErrorCode::Subscript);
+
+    KeyEntry::Place places[KeyEntry::kFieldCount] = {};
+    places[KeyEntry::kX] = {2, 3};
+    entry.SetRaw(entry.Raw().substr(0, 6), entry.Raw().substr(6), places);  // its own text
+    EXPECT_EQ(entry.Raw(), raw);
+    EXPECT_EQ(entry.X(), raw.substr(2, 3));
+    places[KeyEntry::kY] = {static_cast<std::uint32_t>(raw.size()) - 1, 2};
+    ExpectFileError([&] { entry.SetRaw(raw, {}, places); }, ErrorCode::Subscript);
 }
 
 }  // namespace
