@@ -294,8 +294,6 @@ namespace {
 {
     const std::string_view trimmed = TrimBlanks(text);
     double value = 0;
-    if (TryParsePlainNumber(trimmed, value))
-        return value;
     std::string_view body = trimmed;
     bool negative = false;
     if (!body.empty() && (body.front() == '+' || body.front() == '-')) {
