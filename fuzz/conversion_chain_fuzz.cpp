@@ -47,20 +47,39 @@ std::vector<NodeCopy> CopyNodes(const KeyframeTables &tables)
     return nodes;
 }
 
-// Old and new hierarchies with one record per node. Variant 0 keeps them equal; the others
-// move every node, some by amounts near the end of the double range.
-void SetHierarchies(KeyframeTables &tables, int variant)
+// Old and new hierarchies with one record per joint the nodes name, so every node is tied.
+// Variant 0 keeps them equal; the others move every joint, some by amounts near the end of
+// the double range. Renumbered, the new model lists the joints under reversed numbers.
+void SetHierarchies(KeyframeTables &tables, int variant, bool renumber)
 {
     static const char *const kMoves[] = {"0", "1.5", "-0.000000004", "1e300", "-1.7e308"};
-    const int count = std::max<int>(tables.KeyNodeCount, 1);
+    std::vector<std::int16_t> numbers;
+    for (int n = 1; n <= tables.KeyNodeCount; ++n)
+        if (std::find(numbers.begin(), numbers.end(), tables.KeyNodes(n).Num) == numbers.end())
+            numbers.push_back(tables.KeyNodes(n).Num);
+    if (numbers.empty())
+        numbers.push_back(0);
+    const int count = static_cast<int>(numbers.size());
     for (int i = 1; i <= count; ++i) {
-        const std::string num = std::to_string(i - 1) + ":";
+        const std::int16_t number = numbers[static_cast<std::size_t>(i - 1)];
         const std::string name = "node" + std::to_string(i);
-        tables.OldHierarchy(i) = {num, "12.5", "-3", "0.000001", name};
-        tables.NewHierarchy(i) = {num, "12.5", "-3", "0.000001",
-                                  i % 2 ? "NODE" + name.substr(4) : name};
+        HierarchyNode &oldRecord = tables.OldHierarchy(i);
+        oldRecord = {};
+        oldRecord.Num = std::to_string(number) + ":";
+        oldRecord.JointNumber = number;
+        oldRecord.X = "12.5";
+        oldRecord.Y = "-3";
+        oldRecord.Z = "0.000001";
+        oldRecord.NodeName = name;
+        HierarchyNode &newRecord = tables.NewHierarchy(i);
+        newRecord = oldRecord;
+        newRecord.NodeName = i % 2 ? "NODE" + name.substr(4) : name;
+        if (renumber) {
+            newRecord.JointNumber = static_cast<std::int16_t>(count - i);
+            newRecord.Num = std::to_string(count - i) + ":";
+        }
         if (variant != 0)
-            tables.NewHierarchy(i).X = kMoves[variant];
+            newRecord.X = kMoves[variant];
     }
     tables.OldHierarchyCount = tables.NewHierarchyCount = static_cast<std::int16_t>(count);
     tables.OldHierarchyFile = kOldName;
@@ -164,6 +183,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (size == 0)
         return 0;
     const int variant = data[0] % 5;
+    const bool renumber = data[0] / 5 % 2 == 1;
     const std::string_view text(reinterpret_cast<const char *>(data) + 1, size - 1);
 
     try {
@@ -172,9 +192,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;  // the reader's own errors are the key file target's business
     }
     const std::vector<NodeCopy> read = CopyNodes(tables);
-    SetHierarchies(tables, variant);
+    SetHierarchies(tables, variant, renumber);
     try {
-        ConvertTables(tables, kName);
+        ConvertTables(tables, JointTies(tables, {{}, renumber}), kName);
     } catch (const FileError &error) {
         const std::string message = error.what();
         Require(error.File == kName || error.File == kOldName || error.File == kNewName,

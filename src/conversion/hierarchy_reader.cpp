@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "conversion/joint_ties.h"
+
 namespace zerka {
 namespace {
 
@@ -38,7 +40,10 @@ HierarchyNode ParseRecord(std::string_view line, const std::string &sourceName, 
             ++i;
         const std::string_view token = line.substr(start, i - start);
         switch (count++) {
-        case 0: node.Num.assign(token); break;
+        case 0:
+            node.Num.assign(token);
+            node.JointNumber = JointNumberOf(token);
+            break;
         case 8: node.X.assign(token); break;
         case 9: node.Y.assign(token); break;
         case 10: node.Z.assign(token); break;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <unordered_map>
 #include <utility>
 
 #include "keyframes/files.h"
@@ -16,22 +17,66 @@ namespace {
 // An axis whose delta was at most this did not move, and is kept still.
 constexpr double kStillThreshold = 0.00001;
 
-void MatchNodes(KeyframeTables &tables)
+// Ties every node to its joint; the nodes that move get their offsets. A joint whose
+// position does not parse fails the file that reaches it.
+std::vector<NodeOutcome> TieNodes(KeyframeTables &tables, const JointTies &ties)
 {
-    tables.MatchedCount = 0;
-    const int reach =
-        std::min<int>({tables.KeyNodeCount, tables.OldHierarchyCount, tables.NewHierarchyCount});
-    for (int i = 1; i <= reach; ++i) {
-        if (!RecordsMatch(tables, i))
-            continue;
+    std::vector<NodeOutcome> outcomes;
+    outcomes.reserve(static_cast<std::size_t>(std::max<int>(tables.KeyNodeCount, 0)));
+    for (int i = 1; i <= tables.KeyNodeCount; ++i) {
         KeyNode &node = tables.KeyNodes(i);
-        const RecordMove move = MoveOfRecord(tables, i);
-        node.OffsetX = move.X;
-        node.OffsetY = move.Y;
-        node.OffsetZ = move.Z;
-        RaiseCounter(tables.MatchedCount);
-        tables.MatchedNodes(tables.MatchedCount) = static_cast<std::int16_t>(i);
+        NodeOutcome outcome{node.Num, node.MeshName, ties.Tie(node.Num)};
+        if (outcome.Tie.Fate == TieFate::Moved) {
+            if (outcome.Tie.Problem)
+                throw *outcome.Tie.Problem;
+            node.OffsetX = outcome.Tie.Move.X;
+            node.OffsetY = outcome.Tie.Move.Y;
+            node.OffsetZ = outcome.Tie.Move.Z;
+        }
+        outcomes.push_back(std::move(outcome));
     }
+    return outcomes;
+}
+
+// --renumber: dropped nodes go, the others take their joints' numbers in the new model,
+// and the header's NODES and JOINTS lines tell what the file now holds. Two nodes that
+// would get one number fail the file before anything changes.
+void RenumberNodes(KeyframeTables &tables, const std::vector<NodeOutcome> &outcomes,
+                   int newJointCount, const std::string &sourceName)
+{
+    std::unordered_map<std::int16_t, int> taken;  // new number -> node
+    for (int i = 1; i <= tables.KeyNodeCount; ++i) {
+        const JointTie &tie = outcomes[static_cast<std::size_t>(i - 1)].Tie;
+        if (tie.Fate != TieFate::Moved)
+            continue;
+        const auto [earlier, fresh] = taken.try_emplace(tie.NewNumber, i);
+        if (fresh)
+            continue;
+        const KeyNode &first = tables.KeyNodes(earlier->second);
+        throw FileError(ErrorCode::InvalidArgument, sourceName, tables.KeyNodes(i).Line,
+                        "NODE " + std::to_string(tie.Number) + " and NODE " +
+                            std::to_string(first.Num) + " (line " + std::to_string(first.Line) +
+                            ") would both become NODE " + std::to_string(tie.NewNumber));
+    }
+    std::int16_t kept = 0;
+    for (int i = 1; i <= tables.KeyNodeCount; ++i) {
+        const JointTie &tie = outcomes[static_cast<std::size_t>(i - 1)].Tie;
+        if (tie.Fate != TieFate::Moved)
+            continue;
+        ++kept;
+        if (kept != i)
+            std::swap(tables.KeyNodes(kept), tables.KeyNodes(i));
+        tables.KeyNodes(kept).Num = tie.NewNumber;
+    }
+    tables.KeyNodeCount = kept;
+    for (int h = 1; h <= tables.HeaderLineCount; ++h) {
+        std::string &line = tables.HeaderLines(h);
+        if (IsJointsLine(line))
+            line = "JOINTS " + std::to_string(newJointCount);
+    }
+    // The reader ends the header with its NODES line.
+    if (tables.HeaderLineCount > 0 && tables.HeaderLines(tables.HeaderLineCount).rfind("NODES", 0) == 0)
+        tables.HeaderLines(tables.HeaderLineCount) = "NODES " + std::to_string(kept);
 }
 
 // Rewrites one node's entries in order. Each entry is rewritten right after its own values
@@ -118,52 +163,28 @@ void ShiftNode(KeyNode &node, bool wrapsAround, const std::string &file)
 
 }  // namespace
 
-bool SameNameIgnoringCase(std::string_view a, std::string_view b)
+std::vector<NodeOutcome> ConvertTables(KeyframeTables &tables, const JointTies &ties,
+                                       const std::string &sourceName)
 {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
-        if (upper(a[i]) != upper(b[i]))
-            return false;
+    std::vector<NodeOutcome> outcomes = TieNodes(tables, ties);
+    if (ties.Renumber())
+        RenumberNodes(tables, outcomes, ties.NewCount(), sourceName);
+    // Renumbered, every node left moves.
+    tables.MatchedCount = 0;
+    for (int i = 1; i <= tables.KeyNodeCount; ++i) {
+        if (!ties.Renumber() && outcomes[static_cast<std::size_t>(i - 1)].Tie.Fate != TieFate::Moved)
+            continue;
+        RaiseCounter(tables.MatchedCount);
+        tables.MatchedNodes(tables.MatchedCount) = static_cast<std::int16_t>(i);
     }
-    return true;
-}
-
-const std::string &MatchingName(const KeyframeTables &tables, const std::string &newName)
-{
-    for (const NodeRename &rename : tables.Renames)
-        if (SameNameIgnoringCase(rename.NewName, newName))
-            return rename.OldName;
-    return newName;
-}
-
-bool RecordsMatch(const KeyframeTables &tables, int index)
-{
-    if (index < 1 || index > tables.OldHierarchyCount || index > tables.NewHierarchyCount)
-        return false;
-    return SameNameIgnoringCase(tables.OldHierarchy(index).NodeName,
-                                MatchingName(tables, tables.NewHierarchy(index).NodeName));
-}
-
-RecordMove MoveOfRecord(const KeyframeTables &tables, int index)
-{
-    const HierarchyNode &oldRecord = tables.OldHierarchy(index);
-    const HierarchyNode &newRecord = tables.NewHierarchy(index);
-    auto offset = [&](const std::string HierarchyNode::*axis, const char *name) {
-        const TextSource inNew{tables.NewHierarchyFile, newRecord.Line, name, kHierarchyLineScope};
-        const TextSource inOld{tables.OldHierarchyFile, oldRecord.Line, name, kHierarchyLineScope};
-        return ParseDoubleText(newRecord.*axis, inNew) - ParseDoubleText(oldRecord.*axis, inOld);
-    };
-    return {offset(&HierarchyNode::X, "X"), offset(&HierarchyNode::Y, "Y"),
-            offset(&HierarchyNode::Z, "Z")};
-}
-
-void ConvertTables(KeyframeTables &tables, const std::string &sourceName)
-{
-    MatchNodes(tables);
     for (int m = 1; m <= tables.MatchedCount; ++m)
         ShiftNode(tables.KeyNodes(tables.MatchedNodes(m)), tables.WrapsAround, sourceName);
+    return outcomes;
+}
+
+std::vector<NodeOutcome> ConvertTables(KeyframeTables &tables, const std::string &sourceName)
+{
+    return ConvertTables(tables, JointTies(tables, {}), sourceName);
 }
 
 void ConvertKeyFile(KeyframeTables &tables, const std::string &outputPath)

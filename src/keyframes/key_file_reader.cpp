@@ -174,6 +174,7 @@ private:
         node.MeshName.clear();
         node.EntryCount = 0;
         node.OffsetX = node.OffsetY = node.OffsetZ = 0;
+        node.Line = lines_.LineNumber();
         node.Num = ParseIntegerText(numberText, Here("NODE"));
     }
 

@@ -25,6 +25,8 @@ constexpr std::string_view kTitleLine2 =
     "#                                 dx:          dy:          dz:          dp:          dy:"
     "          dr:";
 constexpr std::size_t kSecondLineIndent = 23;
+constexpr std::string_view kMarkerStart = "# KEYFRAME ";
+constexpr std::string_view kMarkerMiddle = " has been zerka by ZerKA ";
 
 struct Column {
     std::string_view Text;
@@ -145,6 +147,12 @@ std::string MarkerDateText()
     return out.str();
 }
 
+bool IsMarkerLine(std::string_view line)
+{
+    return line.substr(0, kMarkerStart.size()) == kMarkerStart &&
+           line.find(kMarkerMiddle, kMarkerStart.size()) != std::string_view::npos;
+}
+
 std::string BuildKeyText(const KeyframeTables &tables, const std::string &dateText)
 {
     std::string out;
@@ -153,8 +161,8 @@ std::string BuildKeyText(const KeyframeTables &tables, const std::string &dateTe
         entries += static_cast<std::size_t>(std::max<int>(tables.KeyNodes(n).EntryCount, 0));
     out.reserve(4096 + entries * 220 + tables.KeyNodeCount * 300);
 
-    out += "# KEYFRAME " + ShownName(tables.SourceFileName) + " has been zerka by ZerKA " +
-           std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + " on " + dateText;
+    out += std::string(kMarkerStart) + ShownName(tables.SourceFileName) +
+           std::string(kMarkerMiddle) + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + " on " + dateText;
     out += kCrLf;
     const int firstKept = MarkerTakesThePlaceOf(tables.HeaderLines(1)) ? 2 : 1;
     if (firstKept == 1 && tables.HeaderLineCount >= kMaxHeaderLines)

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "keyframe_tables.h"
 #include "zerka_version.h"
@@ -18,6 +19,10 @@ std::optional<std::time_t> SourceDateEpoch();
 // reproduced byte for byte; otherwise the local date and time in the user's locale's
 // numeric form. Throws what SourceDateEpoch throws.
 std::string MarkerDateText();
+
+// Whether a line is the marker line BuildKeyText puts first: the file is an output of an
+// earlier run.
+bool IsMarkerLine(std::string_view line);
 
 // Composes a whole keyframe file from the tables in the tool's fixed column layout,
 // every line ending in CR LF, starting with a marker line naming SourceFileName. Fails

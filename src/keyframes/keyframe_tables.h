@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -160,7 +161,8 @@ private:
 };
 
 struct KeyNode {
-    std::int16_t Num = 0;
+    std::int16_t Num = 0;  // the joint it animates, by the joint's number
+    int Line = 0;  // of its NODE line, for messages
     std::string MeshName;
     std::int16_t EntryCount = 0;
     Table<KeyEntry, kMaxEntries> Entries;
@@ -172,18 +174,14 @@ struct KeyNode {
 // One record of a model file's hierarchy section: tokens 0, 8, 9, 10 and 17.
 struct HierarchyNode {
     std::string Num;
+    // The joint number Num gives ("4:" is 4), the number a key file's NODE line names the
+    // joint by; none when Num is no integer of 16 bits.
+    std::optional<std::int16_t> JointNumber;
     std::string X;
     std::string Y;
     std::string Z;
     std::string NodeName;
     int Line = 0;  // its line counted from the section title, for messages
-};
-
-// A node renamed on purpose: in matching, a new-model record named NewName counts as
-// named OldName (both ignoring case).
-struct NodeRename {
-    std::string OldName;
-    std::string NewName;
 };
 
 // What the line numbers of hierarchy records count from.
@@ -208,7 +206,6 @@ struct KeyframeTables {
 
     Table<std::int16_t, kMaxMatchedNodes> MatchedNodes;
     std::int16_t MatchedCount = 0;
-    std::vector<NodeRename> Renames;  // empty unless the user gives some
 
     std::string SourceFileName;
 };

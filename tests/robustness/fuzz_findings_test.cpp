@@ -18,7 +18,13 @@ using testing::ExpectFileError;
 void SetEqualHierarchies(KeyframeTables &tables, int count)
 {
     for (int i = 1; i <= count; ++i) {
-        tables.OldHierarchy(i) = {"0:", "1", "2", "3", "n" + std::to_string(i)};
+        HierarchyNode &record = tables.OldHierarchy(i);
+        record.Num = std::to_string(i - 1) + ":";
+        record.JointNumber = static_cast<std::int16_t>(i - 1);
+        record.X = "1";
+        record.Y = "2";
+        record.Z = "3";
+        record.NodeName = "n" + std::to_string(i);
         tables.NewHierarchy(i) = tables.OldHierarchy(i);
     }
     tables.OldHierarchyCount = tables.NewHierarchyCount = static_cast<std::int16_t>(count);

@@ -109,21 +109,23 @@ std::string ModelText(const std::vector<ModelNode> &nodes)
                        std::to_string(nodes.size()) + "\n";
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         const ModelNode &node = nodes[i];
-        text += "  " + std::to_string(i) + ":  0x0001 0x00010 0 -1 -1 -1 0 " + node.X + " " +
+        text += "  " + (node.Num.empty() ? std::to_string(i) + ":" : node.Num) + "  0x0001 0x00010 0 -1 -1 -1 0 " + node.X + " " +
                 node.Y + " " + node.Z + " 0 0 0 0 0 0 " + node.Name + "\n";
     }
     return text;
 }
 
-std::string KeyText(const std::vector<NodeSpec> &nodes, const std::string &flags)
+std::string KeyText(const std::vector<NodeSpec> &nodes, const std::string &flags,
+                    const std::string &extraHeader)
 {
     std::string text = "# KEYFRAME fixture.key\nSECTION: HEADER\nFLAGS " + flags +
-                       "\nTYPE 0xFFFF\nFRAMES 100\nFPS 24.000\n\nSECTION: KEYFRAME NODES\n"
-                       "NODES " +
+                       "\nTYPE 0xFFFF\nFRAMES 100\nFPS 24.000\n" + extraHeader +
+                       "\nSECTION: KEYFRAME NODES\nNODES " +
                        std::to_string(nodes.size()) + "\n\n";
     for (std::size_t n = 0; n < nodes.size(); ++n) {
         const NodeSpec &node = nodes[n];
-        text += "NODE " + std::to_string(n) + "\nMESH NAME " + node.Mesh + "\nENTRIES " +
+        text += "NODE " + std::to_string(node.Num < 0 ? static_cast<int>(n) : node.Num) +
+                "\nMESH NAME " + node.Mesh + "\nENTRIES " +
                 std::to_string(node.Entries.size()) + "\n\n";
         for (std::size_t b = 0; b < node.Entries.size(); ++b) {
             const EntrySpec &e = node.Entries[b];

@@ -49,6 +49,7 @@ std::string Crlf(const std::string &lfText);
 struct ModelNode {
     std::string Name;
     std::string X, Y, Z;
+    std::string Num = {};  // its first token; empty: its index and a colon ("3:")
 };
 
 // A model file text (LF breaks): some geometry, then a "HIERARCHY NODES" section with
@@ -64,10 +65,13 @@ struct EntrySpec {
 struct NodeSpec {
     std::string Mesh;
     std::vector<EntrySpec> Entries;
+    int Num = -1;  // its NODE number; -1: its index
 };
 
-// A key file text (LF breaks) with a header whose FLAGS line reads flags.
-std::string KeyText(const std::vector<NodeSpec> &nodes, const std::string &flags = "0x0000");
+// A key file text (LF breaks) with a header whose FLAGS line reads flags; extraHeader
+// (lines ending in LF) goes below it.
+std::string KeyText(const std::vector<NodeSpec> &nodes, const std::string &flags = "0x0000",
+                    const std::string &extraHeader = "");
 
 // How a shell command line ended: its exit status (-1 when a signal ended it), what it
 // wrote to dir/"out" (if it sent its output there) and its standard error.
