@@ -10,7 +10,7 @@ _zerka_cli()
     # Keep these two lists in step with `zerka-cli --help`. An option that takes a value
     # goes into the second list, and gets a case in the block below if it has a set of
     # values to offer; otherwise nothing is offered for its value.
-    local options='-n --dry-run --report -q --quiet --json -h --help -V --version'
+    local options='-n --dry-run --report --renumber -q --quiet --json -h --help -V --version'
     local options_with_value='--rename'
 
     if [[ -n $options_with_value && " $options_with_value " == *" $prev "* ]]; then

@@ -6,8 +6,8 @@
 #include "conversion/batch_conversion.h"
 #include "conversion/conversion_report.h"
 
-// zerka-cli's two ways of telling what a batch did: aligned text for people, one JSON
-// document for programs.
+// zerka-cli's way of telling programs what a batch did: one JSON document. People get the
+// report text of the core.
 namespace zerka {
 
 struct CliRun {
@@ -18,12 +18,8 @@ struct CliRun {
     bool WithNodes = false;  // the report: records and nodes, not only the files
 };
 
-// The hierarchy comparison, then each file's nodes; LF line breaks, ending in one.
-std::string ReportText(const HierarchyComparison &comparison, const BatchResult &result);
-
 // The whole result as one JSON document, ending in a line break. Bytes that are not UTF-8
 // become U+FFFD: a name must not make the document unreadable.
-std::string ResultJson(const CliRun &run, const HierarchyComparison &comparison,
-                       const BatchResult &result);
+std::string ResultJson(const CliRun &run, const BatchResult &result);
 
 }  // namespace zerka

@@ -8,7 +8,6 @@
 #include <unistd.h>
 #endif
 
-#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <exception>
@@ -24,6 +23,7 @@
 #include "conversion/batch_conversion.h"
 #include "conversion/conversion_report.h"
 #include "conversion/hierarchy_reader.h"
+#include "conversion/joint_ties.h"
 #include "conversion/keyframe_conversion.h"
 #include "keyframes/key_file_writer.h"
 #include "keyframes/utf8_paths.h"
@@ -42,14 +42,19 @@ constexpr const char *kUsage =
     "Convert every .key file of DIR from the hierarchy of OLD.3do to that of NEW.3do and\n"
     "write the results into DIR/New. The sources are never changed.\n"
     "\n"
-    "A node is moved when the record at its position has the same name (ignoring case)\n"
-    "in both models; a node whose record was renamed or moved elsewhere is written as read.\n"
+    "A node belongs to the joint its NODE line names by number. It is moved when both\n"
+    "models have one joint of that number, under the same name (ignoring case); any\n"
+    "other node is written as read. With --renumber, each node follows its joint by name\n"
+    "into the new model and takes the joint's new number there.\n"
     "\n"
     "  -n, --dry-run         convert in memory and write nothing, not even DIR/New;\n"
     "                          shows the report\n"
     "      --report          show how each record and each file's nodes fare\n"
-    "      --rename OLD=NEW  in matching, a record of NEW.3do named NEW counts as named\n"
+    "      --rename OLD=NEW  in matching, a joint of NEW.3do named NEW counts as named\n"
     "                          OLD; may be given more than once\n"
+    "      --renumber        for models whose joints were inserted, removed or reordered:\n"
+    "                          each node follows its joint by name and gets its new\n"
+    "                          number; a node whose joint cannot be followed is dropped\n"
     "  -q, --quiet           print nothing on standard output; failures still go to\n"
     "                          standard error\n"
     "      --json            print the result as one JSON document\n"
@@ -71,7 +76,7 @@ struct CliOptions {
     bool Report = false;
     bool Quiet = false;
     bool Json = false;
-    std::vector<zerka::NodeRename> Renames;
+    zerka::MatchOptions Match;
     std::vector<std::string> Operands;
 };
 
@@ -91,20 +96,21 @@ std::optional<std::string> AddRename(CliOptions &options, const std::string &tex
     if (equals == std::string::npos || equals == 0 || equals + 1 == text.size())
         return "--rename '" + zerka::ShownName(text) + "': expected OLD=NEW";
     zerka::NodeRename rename{text.substr(0, equals), text.substr(equals + 1)};
-    for (const zerka::NodeRename &earlier : options.Renames)
+    for (const zerka::NodeRename &earlier : options.Match.Renames)
         if (zerka::SameNameIgnoringCase(earlier.NewName, rename.NewName))
             return "--rename: " + zerka::ShownName(rename.NewName) + " is renamed twice";
-    options.Renames.push_back(std::move(rename));
+    options.Match.Renames.push_back(std::move(rename));
     return std::nullopt;
 }
 
 // Fills options from the command line, or returns the status to exit with at once.
 std::optional<int> ParseOptions(int argc, char **argv, CliOptions &options)
 {
-    enum LongOnly { kReport = 256, kRename, kJson };
+    enum LongOnly { kReport = 256, kRename, kRenumber, kJson };
     static const option kLongOptions[] = {
         {"dry-run", no_argument, nullptr, 'n'},          {"report", no_argument, nullptr, kReport},
-        {"rename", required_argument, nullptr, kRename}, {"quiet", no_argument, nullptr, 'q'},
+        {"rename", required_argument, nullptr, kRename}, {"renumber", no_argument, nullptr, kRenumber},
+        {"quiet", no_argument, nullptr, 'q'},
         {"json", no_argument, nullptr, kJson},           {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},          {nullptr, 0, nullptr, 0},
     };
@@ -123,6 +129,7 @@ std::optional<int> ParseOptions(int argc, char **argv, CliOptions &options)
             if (const std::optional<std::string> problem = AddRename(options, optarg))
                 return UsageError(*problem);
             break;
+        case kRenumber: options.Match.Renumber = true; break;
         case 'q': options.Quiet = true; break;
         case kJson: options.Json = true; break;
         case 'h': std::cout << kUsage; return kExitAllConverted;
@@ -196,22 +203,16 @@ void LoadModel(zerka::KeyframeTables &tables, const std::string &path, bool isOl
     }
 }
 
-// A silent no-op is what users miss most: a file none of whose nodes matched is told even
-// when nothing else is.
-void WarnOfUnchangedFiles(const zerka::BatchResult &result, bool dryRun)
+// What a user would otherwise miss (a file none of whose nodes matched, nodes dropped, a
+// file converted twice) is told even when nothing else is.
+void PrintWarnings(const zerka::BatchResult &result)
 {
-    for (const zerka::FileOutcome &file : result.Files) {
-        const bool noneMoved =
-            std::none_of(file.Nodes.begin(), file.Nodes.end(),
-                         [](const zerka::NodeOutcome &node) { return node.Moved; });
-        if (file.Converted && !file.Nodes.empty() && noneMoved)
-            std::cerr << zerka::ShownName(file.Name) << ": no node matches the new model; "
-                      << (dryRun ? "would be written unchanged" : "written unchanged") << '\n';
-    }
+    for (const zerka::FileOutcome &file : result.Files)
+        for (const std::string &warning : file.Warnings)
+            std::cerr << zerka::ShownName(file.Name) << ": " << warning << '\n';
 }
 
-void PrintResult(const CliOptions &options, const zerka::KeyframeTables &tables,
-                 const zerka::BatchResult &result)
+void PrintResult(const CliOptions &options, const zerka::BatchResult &result)
 {
     const bool report = options.Report || options.DryRun;
     if (options.Quiet) {
@@ -223,11 +224,11 @@ void PrintResult(const CliOptions &options, const zerka::KeyframeTables &tables,
     if (options.Json) {
         const zerka::CliRun run{options.Operands[0], options.Operands[1], options.Operands[2],
                                 options.DryRun, report};
-        std::cout << zerka::ResultJson(run, zerka::CompareHierarchies(tables), result);
+        std::cout << zerka::ResultJson(run, result);
         return;
     }
     if (report)
-        std::cout << zerka::ReportText(zerka::CompareHierarchies(tables), result) << '\n';
+        std::cout << zerka::ReportText(result) << '\n';
     if (options.DryRun)
         std::cout << "Dry run: nothing was written.\n";
     PrintMessage(zerka::BatchSummaryText(result));
@@ -245,7 +246,9 @@ int Run(const CliOptions &options)
         std::cerr << kProgramName << ": " << error.what() << '\n';
         return kExitUsage;
     }
-    tables.Renames = options.Renames;
+    for (const zerka::NodeRename &rename : options.Match.Renames)
+        if (const std::optional<std::string> problem = zerka::RenameProblem(tables, rename))
+            return UsageError(*problem);
     std::error_code ec;
     if (!std::filesystem::is_directory(zerka::PathFromUtf8(folder), ec)) {
         std::cerr << kProgramName << ": " << zerka::ShownName(folder) << ": not a folder\n";
@@ -263,9 +266,10 @@ int Run(const CliOptions &options)
         PrintMessage(std::to_string(names.size()));
     zerka::BatchOptions batch;
     batch.DryRun = options.DryRun;
+    batch.Match = options.Match;
     const zerka::BatchResult result = zerka::ConvertAll(tables, folder, names, {}, batch);
-    WarnOfUnchangedFiles(result, options.DryRun);
-    PrintResult(options, tables, result);
+    PrintWarnings(result);
+    PrintResult(options, result);
     return CheckedExit(result.NotConvertedCount() == 0 ? kExitAllConverted : kExitSomeNotConverted);
 }
 

@@ -12,6 +12,7 @@
 #include <system_error>
 #include <thread>
 
+#include "conversion/conversion_report.h"
 #include "conversion/keyframe_conversion.h"
 #include "keyframes/key_file_reader.h"
 #include "keyframes/key_file_writer.h"
@@ -67,16 +68,7 @@ void MarkFailed(FileOutcome &outcome, const FileError &error)
 {
     outcome.Converted = false;
     outcome.Reason = FailureReason(error, outcome.Name);
-}
-
-std::vector<NodeOutcome> NodesOf(const KeyframeTables &tables)
-{
-    std::vector<NodeOutcome> nodes;
-    for (int n = 1; n <= tables.KeyNodeCount; ++n)
-        nodes.push_back({tables.KeyNodes(n).Num, tables.KeyNodes(n).MeshName, false});
-    for (int m = 1; m <= tables.MatchedCount; ++m)
-        nodes[static_cast<std::size_t>(tables.MatchedNodes(m) - 1)].Moved = true;
-    return nodes;
+    outcome.Warnings.clear();  // a file not converted is told by its reason alone
 }
 
 // Names the staged outputs in list order, then makes the names durable.
@@ -117,6 +109,7 @@ struct Item {
     bool Loaded = false;  // it got as far as being read into the tables
     bool ConvertedDry = false;  // a dry run got as far as a staged file would
     std::vector<NodeOutcome> Nodes;
+    std::vector<std::string> Warnings;
     bool Done = false;
 };
 
@@ -124,8 +117,9 @@ struct Item {
 // cannot be redirected while it runs, and the outputs, published in list order.
 class BatchRun {
 public:
-    BatchRun(const std::string &directory, const std::vector<std::string> &names, bool dryRun)
-        : names_(names), dryRun_(dryRun), items_(names.size())
+    BatchRun(const std::string &directory, const std::vector<std::string> &names, bool dryRun,
+             const JointTies &ties)
+        : names_(names), dryRun_(dryRun), ties_(ties), items_(names.size())
     {
         try {
             source_.emplace(Folder::Open(directory, directory));
@@ -267,16 +261,19 @@ private:
             const std::string_view text = InputFile::OpenIn(*source_, name).ReadAllInto(buffer);
             item.Loaded = true;  // from here on the tables change, as far as the text gets
             LoadKeyText(tables, text, name);
-            if (dryRun_) {
-                tables.SourceFileName = name;
-                ConvertTables(tables, name);
-                BuildKeyText(tables);  // a text too wide for its columns fails here too
+            std::vector<std::string> warnings = HeaderWarnings(tables, ties_);
+            OutputFolder *output = dryRun_ ? nullptr : &Output();
+            tables.SourceFileName = name;
+            std::vector<NodeOutcome> nodes = ConvertTables(tables, ties_, name);
+            // A text too wide for its columns fails here, in a dry run too.
+            const std::string built = BuildKeyText(tables);
+            if (output)
+                item.Staged.emplace(output->Stage(built, item.OutputName));
+            else
                 item.ConvertedDry = true;
-            } else {
-                OutputFolder &output = Output();
-                item.Staged.emplace(ConvertIntoNew(tables, output, name));
-            }
-            item.Nodes = NodesOf(tables);
+            AddNodeWarnings(warnings, nodes, ties_, dryRun_);
+            item.Nodes = std::move(nodes);
+            item.Warnings = std::move(warnings);
         } catch (const FileError &error) {
             item.Reason = FailureReason(error, name);
         } catch (const std::bad_alloc &) {
@@ -302,10 +299,12 @@ private:
             group_.push_back({i, std::move(*item.Staged)});
             item.Staged.reset();
             outcome.Nodes = std::move(item.Nodes);
+            outcome.Warnings = std::move(item.Warnings);
         } else if (item.ConvertedDry) {
             claimed_.insert(item.OutputName);
             outcome.Converted = true;
             outcome.Nodes = std::move(item.Nodes);
+            outcome.Warnings = std::move(item.Warnings);
         } else {
             outcome.Reason = item.Reason;
         }
@@ -334,7 +333,7 @@ private:
             LoadKeyText(tables, InputFile::OpenIn(*source_, name).ReadAll(), name);
             if (output_ || dryRun_) {
                 tables.SourceFileName = name;
-                ConvertTables(tables, name);
+                ConvertTables(tables, ties_, name);
             }
         } catch (const std::exception &) {
             // As far as it got, as the file itself did.
@@ -343,6 +342,7 @@ private:
 
     const std::vector<std::string> &names_;
     bool dryRun_;
+    const JointTies &ties_;
     std::optional<Folder> source_;
     std::optional<FileError> sourceError_;
     std::set<FileIdentity> sources_;
@@ -407,21 +407,15 @@ int BatchResult::NotConvertedCount() const
     return static_cast<int>(Files.size()) - ConvertedCount();
 }
 
-StagedFile ConvertIntoNew(KeyframeTables &tables, OutputFolder &output,
-                          const std::string &listedName)
-{
-    const std::string outputName = OutputNameFor(listedName);
-    tables.SourceFileName = listedName;
-    ConvertTables(tables, listedName);
-    return output.Stage(BuildKeyText(tables), outputName);
-}
-
 void SaveIntoNew(KeyframeTables &tables, const std::string &directory,
                  const std::string &listedName)
 {
     const Folder folder = Folder::Open(directory, directory);
     OutputFolder output = OutputFolder::OpenChild(folder, kOutputFolder);
-    StagedFile staged = ConvertIntoNew(tables, output, listedName);
+    const std::string outputName = OutputNameFor(listedName);
+    tables.SourceFileName = listedName;
+    ConvertTables(tables, listedName);
+    StagedFile staged = output.Stage(BuildKeyText(tables), outputName);
     std::set<FileIdentity> source;
     if (const FileIdentity identity = folder.IdentityOf(listedName); identity != FileIdentity{})
         source.insert(identity);
@@ -438,11 +432,12 @@ BatchResult ConvertAll(KeyframeTables &tables, const std::string &directory,
     if (!result.NotRunReason.empty())
         return result;
     result.Ran = true;
+    result.Ties = std::make_shared<const JointTies>(tables, options.Match);
     result.Files.reserve(names.size());
     for (const std::string &name : names)
-        result.Files.push_back({name, {}, false, {}, {}});
+        result.Files.push_back({name, {}, false, {}, {}, {}});
 
-    BatchRun run(directory, names, options.DryRun);
+    BatchRun run(directory, names, options.DryRun, *result.Ties);
     std::size_t workers = options.Workers > 0 ? static_cast<std::size_t>(options.Workers)
                                               : std::thread::hardware_concurrency();
     workers = std::min(std::max<std::size_t>(workers, 1), names.size());

@@ -3,20 +3,16 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "conversion/joint_ties.h"
+#include "conversion/keyframe_conversion.h"
 #include "keyframes/files.h"
 #include "keyframes/keyframe_tables.h"
 
 namespace zerka {
-
-// One node of a converted file, in file order: position i ties it to record i.
-struct NodeOutcome {
-    std::int16_t Num = 0;  // as its NODE line gives it
-    std::string MeshName;
-    bool Moved = false;
-};
 
 // How one listed file fared.
 struct FileOutcome {
@@ -25,12 +21,16 @@ struct FileOutcome {
     bool Converted = false;
     std::string Reason;  // why it was not converted: "description (line N)"
     std::vector<NodeOutcome> Nodes;  // once its conversion in memory succeeded
+    // What the user should know of a converted file ("already converted by Zerka; ..."),
+    // without its name; they never change its output or its outcome.
+    std::vector<std::string> Warnings = {};
 };
 
 struct BatchResult {
     bool Ran = false;  // false when a hierarchy was missing and nothing was tried
     std::string NotRunReason;  // then: which one, as the window shows it
     std::vector<FileOutcome> Files;  // every listed file, in list order
+    std::shared_ptr<const JointTies> Ties;  // what the nodes were tied by, once it ran
 
     int ConvertedCount() const;
     int NotConvertedCount() const;
@@ -43,6 +43,7 @@ using BatchProgress = std::function<void(int filesDone)>;
 struct BatchOptions {
     int Workers = 0;  // threads converting at once; 0: one per core
     bool DryRun = false;  // convert in memory only: nothing is written, New is not made
+    MatchOptions Match = {};
 };
 
 // The names a folder offers as key files: its regular, non-hidden files whose name ends
@@ -69,11 +70,6 @@ std::string MissingHierarchyText(const KeyframeTables &tables);
 BatchResult ConvertAll(KeyframeTables &tables, const std::string &directory,
                        const std::vector<std::string> &names, const BatchProgress &progress = {},
                        const BatchOptions &options = {});
-
-// Converts the tables, loaded from the file listed as listedName, and stages the result
-// in the output folder under its output name.
-StagedFile ConvertIntoNew(KeyframeTables &tables, OutputFolder &output,
-                          const std::string &listedName);
 
 // Converts the tables as the file listed as listedName of directory and saves the result
 // durably into directory's "New" folder, made when missing. Throws FileError.

@@ -3,115 +3,214 @@
 
 #include <algorithm>
 
-#include "conversion/keyframe_conversion.h"
+#include "keyframes/key_file_writer.h"
+#include "keyframes/number_text.h"
 
 namespace zerka {
 namespace {
 
-// Every file that reaches a record whose position does not parse fails on it, so the
-// comparison keeps the error to show instead of a move.
-void ComputeMove(const KeyframeTables &tables, RecordComparison &record)
+// A table row: cells in columns, then an optional note that runs on past the columns the
+// row leaves empty.
+struct Row {
+    std::vector<std::string> Cells;
+    std::string Note;
+};
+
+// Columns are as wide as their widest cell, in characters: UTF-8 continuation bytes take
+// no room of their own.
+std::size_t DisplayWidth(const std::string &text)
 {
-    try {
-        const RecordMove move = MoveOfRecord(tables, record.Index);
-        record.DX = move.X;
-        record.DY = move.Y;
-        record.DZ = move.Z;
-    } catch (const FileError &error) {
-        record.Problem = error.what();
-    }
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
 }
 
-// The new model's record, other than index, that matching would take for name; 0 if none.
-int NewIndexOf(const KeyframeTables &tables, const std::string &name, int index)
+// Columns are two spaces apart; those marked in rightAligned hold numbers.
+std::string LayOut(const std::vector<Row> &rows, const std::vector<bool> &rightAligned,
+                   const std::string &indent)
 {
-    for (int j = 1; j <= tables.NewHierarchyCount; ++j)
-        if (j != index &&
-            SameNameIgnoringCase(name, MatchingName(tables, tables.NewHierarchy(j).NodeName)))
-            return j;
-    return 0;
+    std::vector<std::size_t> widths(rightAligned.size(), 0);
+    for (const Row &row : rows)
+        for (std::size_t c = 0; c < row.Cells.size(); ++c)
+            widths[c] = std::max(widths[c], DisplayWidth(row.Cells[c]));
+    std::string text;
+    for (const Row &row : rows) {
+        std::string line = indent;
+        for (std::size_t c = 0; c < row.Cells.size(); ++c) {
+            const std::string pad(widths[c] - DisplayWidth(row.Cells[c]), ' ');
+            line += c == 0 ? "" : "  ";
+            line += rightAligned[c] ? pad + row.Cells[c] : row.Cells[c] + pad;
+        }
+        if (!row.Note.empty())
+            line += "  " + row.Note;
+        line.erase(line.find_last_not_of(' ') + 1);
+        text += line + '\n';
+    }
+    return text;
 }
 
-RecordComparison CompareRecord(const KeyframeTables &tables, int index)
+// The move as cells, or the note that takes their place.
+void AddMove(Row &row, const JointTie &tie, const std::string &note)
 {
-    RecordComparison record;
-    record.Index = index;
-    const bool inOld = index <= tables.OldHierarchyCount;
-    const bool inNew = index <= tables.NewHierarchyCount;
-    if (inOld)
-        record.OldName = tables.OldHierarchy(index).NodeName;
-    if (inNew)
-        record.NewName = tables.NewHierarchy(index).NodeName;
-    if (RecordsMatch(tables, index)) {
-        record.ByRename = !SameNameIgnoringCase(record.OldName, record.NewName);
-        ComputeMove(tables, record);
-        return record;
+    if (tie.Fate == TieFate::Moved && !tie.NoMove() && !tie.Problem)
+        row.Cells.insert(row.Cells.end(), {FormatDouble(tie.Move.X), FormatDouble(tie.Move.Y),
+                                           FormatDouble(tie.Move.Z)});
+    row.Note = note;
+}
+
+std::string JointsText(const JointTies &ties)
+{
+    std::vector<Row> rows{{{"joint", "old name", "new name", "dx", "dy", "dz"}, {}}};
+    for (const JointTie &tie : ties.Rows()) {
+        const bool numbered = tie.Numbered && tie.Why != TieWhy::NewJoint;
+        Row row{{numbered ? std::to_string(tie.Number) : "-", ShownName(tie.OldName),
+                 ShownName(tie.NewName)},
+                {}};
+        std::string note;
+        if (tie.Why == TieWhy::NewJoint)
+            note = TieNote(tie, ties);
+        else if (!tie.Numbered)
+            note = "no joint number: no NODE line can name it";
+        else if (tie.Problem)
+            note = std::string("cannot be moved: ") + tie.Problem->what();
+        else
+            note = NodeNote(tie, ties);
+        if (tie.ByRename)
+            note += std::string(note.empty() ? "" : "; ") + "matched through --rename";
+        AddMove(row, tie, note);
+        rows.push_back(std::move(row));
     }
-    record.Fate = !inNew   ? RecordFate::OnlyInOld
-                  : !inOld ? RecordFate::OnlyInNew
-                           : RecordFate::Renamed;
-    if (inOld)
-        record.NewIndexOfOldName = NewIndexOf(tables, record.OldName, index);
-    return record;
+    return "Joints of " + ties.OldModel() + " (" + std::to_string(ties.OldCount()) + ") and " +
+           ties.NewModel() + " (" + std::to_string(ties.NewCount()) + "), " +
+           (ties.Renumber() ? "followed by name (--renumber):\n" : "tied by number and name:\n") +
+           LayOut(rows, {true, false, false, true, true, true}, "");
+}
+
+std::string FileText(const JointTies &ties, const FileOutcome &file)
+{
+    if (!file.Converted)
+        return ShownName(file.Name) + ": not converted: " + file.Reason + "\n";
+    std::vector<Row> rows{{{"NODE", "mesh", "joint", "dx", "dy", "dz"}, {}}};
+    int counts[4] = {};  // moved, matched with no move, left, dropped
+    for (const NodeOutcome &node : file.Nodes) {
+        const JointTie &tie = node.Tie;
+        ++counts[tie.Fate == TieFate::Moved ? (tie.NoMove() ? 1 : 0)
+                 : tie.Fate == TieFate::Left ? 2
+                                              : 3];
+        Row row{{std::to_string(node.Num), ShownName(node.MeshName),
+                 ShownName(tie.OldName.empty() ? tie.NewName : tie.OldName)},
+                {}};
+        AddMove(row, tie, NodeNote(tie, ties));
+        rows.push_back(std::move(row));
+    }
+    std::string text = ShownName(file.Name) + ": " + std::to_string(counts[0]) + " moved, " +
+                       std::to_string(counts[1]) + " matched with no move, " +
+                       std::to_string(counts[2]) + " left as read, " + std::to_string(counts[3]) +
+                       " dropped\n";
+    if (!file.Nodes.empty())
+        text += LayOut(rows, {true, false, false, true, true, true}, "  ");
+    return text;
+}
+
+// The number a JOINTS header line gives ("JOINTS 31"), or -1 when it gives none.
+int JointsLineCount(std::string_view line)
+{
+    if (!IsJointsLine(line))
+        return -1;
+    line.remove_prefix(std::string_view("JOINTS").size());
+    const std::size_t first = line.find_first_not_of(" \t");
+    const std::size_t last = line.find_last_not_of(" \t");
+    if (first == std::string_view::npos)
+        return -1;
+    const std::string_view digits = line.substr(first, last - first + 1);
+    if (digits.size() > 6 ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return -1;
+    return std::stoi(std::string(digits));
 }
 
 }  // namespace
 
-HierarchyComparison CompareHierarchies(const KeyframeTables &tables)
+const char *FateName(const JointTie &tie)
 {
-    HierarchyComparison comparison;
-    comparison.OldModel = ShownName(FileNameOf(tables.OldHierarchyFile));
-    comparison.NewModel = ShownName(FileNameOf(tables.NewHierarchyFile));
-    comparison.OldCount = tables.OldHierarchyCount;
-    comparison.NewCount = tables.NewHierarchyCount;
-    const int count = std::max(comparison.OldCount, comparison.NewCount);
-    comparison.Records.reserve(static_cast<std::size_t>(count));
-    for (int i = 1; i <= count; ++i)
-        comparison.Records.push_back(CompareRecord(tables, i));
-    return comparison;
+    switch (tie.Fate) {
+    case TieFate::Moved: return tie.NoMove() ? "matched" : "moved";
+    case TieFate::Left: return "left";
+    case TieFate::Dropped: return "dropped";
+    }
+    return "";
 }
 
-std::string RecordNote(const HierarchyComparison &comparison, const RecordComparison &record)
+std::string NodeNote(const JointTie &tie, const JointTies &ties)
 {
     std::string note;
-    switch (record.Fate) {
-    case RecordFate::Matched: return note;
-    case RecordFate::Renamed: note = "renamed"; break;
-    case RecordFate::OnlyInOld: note = "missing in " + comparison.NewModel; break;
-    case RecordFate::OnlyInNew: note = "missing in " + comparison.OldModel; break;
+    switch (tie.Fate) {
+    case TieFate::Moved: note = tie.NoMove() ? "matched, no move" : ""; break;
+    case TieFate::Left: return "left as read: " + TieNote(tie, ties);
+    case TieFate::Dropped: return "dropped: " + TieNote(tie, ties);
     }
-    if (record.NewIndexOfOldName != 0)
-        note += "; " + ShownName(record.OldName) + " is record " +
-                std::to_string(record.NewIndexOfOldName) + " in " + comparison.NewModel +
-                "; records are matched by position and name";
+    if (tie.Followed())
+        note += std::string(note.empty() ? "" : "; ") + "followed from joint " +
+                std::to_string(tie.Number) + " to joint " + std::to_string(tie.NewNumber);
     return note;
 }
 
-std::vector<NodeReport> ReportNodes(const HierarchyComparison &comparison,
-                                    const FileOutcome &outcome)
+std::vector<std::string> HeaderWarnings(const KeyframeTables &tables, const JointTies &ties)
 {
-    std::vector<NodeReport> nodes;
-    nodes.reserve(outcome.Nodes.size());
-    for (std::size_t n = 0; n < outcome.Nodes.size(); ++n) {
-        NodeReport node;
-        node.Position = static_cast<int>(n + 1);
-        node.Num = outcome.Nodes[n].Num;
-        node.MeshName = outcome.Nodes[n].MeshName;
-        node.Moved = outcome.Nodes[n].Moved;
-        if (n < comparison.Records.size()) {
-            const RecordComparison &record = comparison.Records[n];
-            node.RecordName = record.OldName.empty() ? record.NewName : record.OldName;
-            node.DX = record.DX;
-            node.DY = record.DY;
-            node.DZ = record.DZ;
-            if (!node.Moved)
-                node.Why = RecordNote(comparison, record);
-        } else {
-            node.Why = "no record " + std::to_string(node.Position) + " in either model";
+    std::vector<std::string> warnings;
+    if (tables.HeaderLineCount > 0 && IsMarkerLine(tables.HeaderLines(1)))
+        warnings.push_back("already converted by Zerka; converting it again shifts it twice");
+    for (int h = 1; h <= tables.HeaderLineCount; ++h) {
+        const int joints = JointsLineCount(tables.HeaderLines(h));
+        if (joints >= 0 && joints != ties.OldCount()) {
+            warnings.push_back("made for a model of " + std::to_string(joints) + " joints; " +
+                               ties.OldModel() + " has " + std::to_string(ties.OldCount()));
+            break;
         }
-        nodes.push_back(std::move(node));
     }
-    return nodes;
+    return warnings;
+}
+
+void AddNodeWarnings(std::vector<std::string> &warnings, const std::vector<NodeOutcome> &nodes,
+                     const JointTies &ties, bool dryRun)
+{
+    const auto count = [&nodes](auto test) {
+        return std::count_if(nodes.begin(), nodes.end(),
+                             [&test](const NodeOutcome &node) { return test(node.Tie); });
+    };
+    const auto renumbered = count([](const JointTie &tie) { return tie.Why == TieWhy::NumberedDifferently; });
+    if (renumbered == 1)
+        warnings.push_back("1 node is on a joint the new model numbers differently; "
+                           "--renumber follows it");
+    else if (renumbered > 1)
+        warnings.push_back(std::to_string(renumbered) +
+                           " nodes are on joints the new model numbers differently; "
+                           "--renumber follows them");
+    const auto moved = count([](const JointTie &tie) { return tie.Fate == TieFate::Moved; });
+    const auto dropped = count([](const JointTie &tie) { return tie.Fate == TieFate::Dropped; });
+    if (!nodes.empty() && moved == 0 && dropped == 0)
+        warnings.push_back(std::string("no node matches the new model; ") +
+                           (dryRun ? "would be written unchanged" : "written unchanged"));
+    for (const NodeOutcome &node : nodes) {
+        if (node.Tie.Fate != TieFate::Dropped)
+            continue;
+        std::string warning = "NODE " + std::to_string(node.Num);
+        if (!node.Tie.OldName.empty())
+            warning += " (" + ShownName(node.Tie.OldName) + ")";
+        warnings.push_back(warning + " dropped: " + TieNote(node.Tie, ties));
+    }
+}
+
+std::string ReportText(const BatchResult &result)
+{
+    if (!result.Ties)
+        return {};
+    std::string text = JointsText(*result.Ties);
+    for (const FileOutcome &file : result.Files) {
+        text += '\n';
+        text += FileText(*result.Ties, file);
+    }
+    return text;
 }
 
 }  // namespace zerka

@@ -71,6 +71,10 @@ TEST_F(Cli, UsageAndHierarchyErrorsExitWithTwoAndWriteNothing)
         {"--rename arm " + Args(), "zerka-cli: --rename 'arm': expected OLD=NEW" + tryHelp},
         {"--rename a=arm --rename b=ARM " + Args(),
          "zerka-cli: --rename: ARM is renamed twice" + tryHelp},
+        {"--rename arm=leg " + Args(),
+         "zerka-cli: --rename arm=leg: no joint named leg in new.3do" + tryHelp},
+        {"--rename leg=ARM " + Args(),
+         "zerka-cli: --rename leg=ARM: no joint named leg in old.3do" + tryHelp},
         {"-- -n " + Args(), "zerka-cli: extra operand '" + (dir / "keys") + "'" + tryHelp},
         {Args(), "zerka-cli: SOURCE_DATE_EPOCH: \"12abc\" is not a whole number of seconds\n",
          "SOURCE_DATE_EPOCH=12abc"},
@@ -99,7 +103,7 @@ TEST_F(Cli, PrintsHelpAndVersion)
         const RunResult run = RunCli(dir, flag);
         EXPECT_EQ(run.Status, 0);
         EXPECT_EQ(run.Out.rfind("Usage: zerka-cli [OPTION]... OLD.3do NEW.3do DIR\n", 0), 0u);
-        for (const char *part : {"--dry-run", "--report", "--rename", "--quiet", "--json",
+        for (const char *part : {"--dry-run", "--report", "--rename", "--renumber", "--quiet", "--json",
                                  "--version", "Exit status:", "SOURCE_DATE_EPOCH"})
             EXPECT_NE(run.Out.find(part), std::string::npos) << part;
     }
@@ -149,17 +153,20 @@ TEST_F(Cli, DryRunReportsTheRenamedHeadOfTheExamplesAndWritesNothing)
     EXPECT_EQ(run.Err, "");
     EXPECT_FALSE(fs::exists(examples / "New"));
     for (const char *part :
-         {"3\nRecords of old.3do (6) and new.3do (6), matched by position and name:\n"
-          "record  old name  new name           dx          dy           dz\n",
-          "\n     3  head      sensor    not matched: renamed\n"
-          "     4  l_thigh   L_Thigh   -0.01500000  0.00000000   0.00000000\n",
-          "\nwalk.key: 5 of 6 nodes moved\n",
-          "\n       3     2  head_m    head     left as read: renamed\n",
+         {"3\nJoints of old.3do (6) and new.3do (6), tied by number and name:\n"
+          "joint  old name  new name           dx          dy           dz\n",
+          "\n    1  torso     torso     matched, no move\n"
+          "    2  head      sensor    left as read: renamed to sensor in new.3do; perhaps "
+          "--rename head=sensor\n"
+          "    3  l_thigh   L_Thigh   -0.01500000  0.00000000   0.00000000\n",
+          "\nwalk.key: 4 moved, 1 matched with no move, 1 left as read, 0 dropped\n",
+          "\n     2  head_m    head     left as read: renamed to sensor in new.3do;",
           "\nDry run: nothing was written.\nConverted:  3\nNot Converted:  0\n"})
         EXPECT_NE(run.Out.find(part), std::string::npos) << part << "\nin:\n" << run.Out;
 
     run = RunCli(dir, "-n --rename head=sensor " + args);
-    EXPECT_NE(run.Out.find("\nwalk.key: 6 of 6 nodes moved\n"), std::string::npos);
+    EXPECT_NE(run.Out.find("\nwalk.key: 5 moved, 1 matched with no move, 0 left as read"),
+              std::string::npos);
     EXPECT_NE(run.Out.find("  0.00000000  0.01000000   0.01000000  matched through --rename\n"),
               std::string::npos);
     EXPECT_FALSE(fs::exists(examples / "New"));
@@ -169,13 +176,46 @@ TEST_F(Cli, DryRunReportsTheRenamedHeadOfTheExamplesAndWritesNothing)
     EXPECT_TRUE(fs::exists(examples / "New/walk.key"));
 }
 
+TEST_F(Cli, RenumberFollowsTheJointsOfTheInsertedExampleThatOtherwiseAreOnlyWarnedOf)
+{
+    const fs::path examples = dir.Path() / "inserted";
+    fs::copy(ZERKA_EXAMPLES_DIR "/inserted", examples);
+    const std::string args = (examples / "old.3do").string() + " " +
+                             (examples / "new.3do").string() + " " + examples.string();
+
+    RunResult run = RunCli(dir, "-q " + args);
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_EQ(run.Err, "look.key: 2 nodes are on joints the new model numbers differently; "
+                       "--renumber follows them\n"
+                       "look.key: no node matches the new model; written unchanged\n"
+                       "walk.key: 5 nodes are on joints the new model numbers differently; "
+                       "--renumber follows them\n");
+
+    run = RunCli(dir, "--renumber --report " + args);
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Err, "");
+    EXPECT_NE(run.Out.find("\n     1  pelvis_m  torso  0.00000000  0.00000000  -0.04000000  "
+                           "followed from joint 1 to joint 2\n"),
+              std::string::npos)
+        << run.Out;
+    EXPECT_NE(run.Out.find("\n    -            spine     joint 1 of new.3do: no joint "
+                           "of old.3do follows to it\n"),
+              std::string::npos)
+        << run.Out;
+    const std::string walk = testing::ReadFile((examples / "New/walk.key").string());
+    for (const char *line : {"\r\nJOINTS 7\r\n", "\r\nNODES 6\r\n", "\r\nNODE 2\r\n",
+                             "\r\nNODE 6\r\n", "0.00000000   0.00000000   0.04000000"})
+        EXPECT_NE(walk.find(line), std::string::npos) << line;
+    EXPECT_EQ(walk.find("\r\nNODE 1\r\n"), std::string::npos);
+}
+
 TEST_F(Cli, JsonIsOneDocumentWithTheFilesAndWithReportTheirNodes)
 {
     fs::rename(dir / "keys/run.key", dir / "keys/r\x01\xff.key");
     RunResult run = RunCli(dir, "--json " + Args());
     EXPECT_EQ(run.Status, 0) << run.Err;
     nlohmann::json document = nlohmann::json::parse(run.Out);
-    EXPECT_FALSE(document.contains("records"));
+    EXPECT_FALSE(document.contains("joints"));
     ASSERT_EQ(document["files"].size(), 2u);
     EXPECT_EQ(document["files"][0]["name"], "r\x01\xef\xbf\xbd.key");
     EXPECT_EQ(document["files"][0]["outcome"], "converted");
@@ -184,8 +224,8 @@ TEST_F(Cli, JsonIsOneDocumentWithTheFilesAndWithReportTheirNodes)
     run = RunCli(dir, "--json --report -n " + Args());
     document = nlohmann::json::parse(run.Out);
     EXPECT_EQ(document["dry_run"], true);
-    EXPECT_EQ(document["records"][0]["move"]["dy"], 2.0);
-    EXPECT_EQ(document["files"][1]["nodes"][0]["moved"], true);
+    EXPECT_EQ(document["joints"][0]["move"]["dy"], 2.0);
+    EXPECT_EQ(document["files"][1]["nodes"][0]["fate"], "moved");
 }
 
 TEST_F(Cli, TwoRunsWithSourceDateEpochWriteIdenticalBytes)

@@ -1,68 +1,88 @@
 // SPDX-License-Identifier: MIT
 #include "conversion/conversion_report.h"
 
+#include <filesystem>
+#include <map>
+
+#include "conversion/batch_conversion.h"
 #include "conversion/hierarchy_reader.h"
 #include "support/test_support.h"
 
 namespace zerka {
 namespace {
 
-class Report : public ::testing::Test {
-protected:
-    void Load(const std::vector<testing::ModelNode> &oldNodes,
-              const std::vector<testing::ModelNode> &newNodes)
-    {
-        testing::WriteFile(dir / "old.3do", testing::ModelText(oldNodes));
-        testing::WriteFile(dir / "new.3do", testing::ModelText(newNodes));
-        LoadHierarchy(tables, dir / "old.3do", true);
-        LoadHierarchy(tables, dir / "new.3do", false);
-    }
+using Warnings = std::map<std::string, std::vector<std::string>>;
 
-    testing::TempDir dir;
-    KeyframeTables tables;
-};
-
-TEST_F(Report, TellsWhyEachRecordIsOrIsNotMatchedAndWhatThatMeansForEachNode)
+TEST(Report, WarnsOfWhatAUserWouldOtherwiseMissWithoutChangingAnOutcome)
 {
-    // head and arm swapped places; leg was renamed on purpose; tail exists only in old.
-    Load({{"root", "0", "0", "0"},
-          {"head", "0", "0", "1"},
-          {"arm", "1", "0", "0"},
-          {"leg", "0", "0", "0"},
-          {"tail", "0", "0", "0"}},
-         {{"ROOT", "0", "0", "0.5"},
-          {"arm", "2", "0", "0"},
-          {"head", "0", "0", "2"},
-          {"shin", "0", "-1", "0"}});
-    tables.Renames = {{"leg", "Shin"}};
-    const HierarchyComparison comparison = CompareHierarchies(tables);
-    ASSERT_EQ(comparison.Records.size(), 5u);
-    EXPECT_EQ(comparison.NewModel, "new.3do");
-    const auto note = [&](int index) {
-        return RecordNote(comparison, comparison.Records[static_cast<std::size_t>(index - 1)]);
+    testing::TempDir dir;
+    std::filesystem::create_directory(dir.Path() / "keys");
+    testing::WriteFile(dir / "old.3do", testing::ModelText({{"a", "0", "0", "0", "0:"},
+                                                            {"b", "0", "0", "0", "1:"},
+                                                            {"c", "0", "0", "0", "2:"},
+                                                            {"gun", "0", "0", "0", "3:"}}));
+    // A joint inserted at 1: b and c are numbered one up.
+    testing::WriteFile(dir / "new.3do", testing::ModelText({{"a", "1", "0", "0", "0:"},
+                                                            {"n", "0", "0", "0", "1:"},
+                                                            {"b", "0", "0", "0", "2:"},
+                                                            {"c", "0", "0", "0", "3:"}}));
+    const auto write = [&](const std::string &name, const std::vector<int> &nums,
+                           const std::string &header = "") {
+        std::vector<testing::NodeSpec> nodes;
+        for (const int num : nums)
+            nodes.push_back({"m", {{0, "0", "0", "0", "1", "0", "0"}}, num});
+        std::string text = testing::KeyText(nodes, "0x0000", header);
+        if (name == "again.key")
+            text.replace(0, text.find('\n'),
+                         "# KEYFRAME again.key has been zerka by ZerKA 0.2 on 1/1/24 0:00");
+        testing::WriteFile(dir / ("keys/" + name), text);
     };
-    EXPECT_EQ(comparison.Records[0].Fate, RecordFate::Matched);
-    EXPECT_DOUBLE_EQ(comparison.Records[0].DZ, 0.5);
-    EXPECT_EQ(note(1), "");
-    EXPECT_EQ(note(2), "renamed; head is record 3 in new.3do; records are matched by position "
-                       "and name");
-    EXPECT_EQ(comparison.Records[2].NewIndexOfOldName, 2);
-    EXPECT_TRUE(comparison.Records[3].ByRename);
-    EXPECT_DOUBLE_EQ(comparison.Records[3].DY, -1);
-    EXPECT_EQ(note(5), "missing in new.3do");
+    write("again.key", {0});
+    write("joints.key", {0}, "JOINTS 31\n");
+    write("moved.key", {0, 1, 2});
+    write("one.key", {0, 1});
+    write("none.key", {9});
+    write("gun.key", {3});
+    KeyframeTables tables;
+    LoadHierarchy(tables, dir / "old.3do", true, "old.3do");
+    LoadHierarchy(tables, dir / "new.3do", false, "new.3do");
 
-    FileOutcome file{"walk.key", "walk.key", true, {}, {}};
-    for (std::int16_t n = 0; n < 6; ++n)
-        file.Nodes.push_back({n, "m", n == 0 || n == 3});
-    const std::vector<NodeReport> nodes = ReportNodes(comparison, file);
-    ASSERT_EQ(nodes.size(), 6u);
-    EXPECT_TRUE(nodes[0].Moved);
-    EXPECT_DOUBLE_EQ(nodes[0].DZ, 0.5);
-    EXPECT_EQ(nodes[1].RecordName, "head");
-    EXPECT_EQ(nodes[1].Why, note(2));
-    EXPECT_EQ(nodes[3].Why, "");
-    EXPECT_EQ(nodes[4].RecordName, "tail");
-    EXPECT_EQ(nodes[5].Why, "no record 6 in either model");
+    const std::string again = "already converted by Zerka; converting it again shifts it twice";
+    const std::string joints = "made for a model of 31 joints; old.3do has 4";
+    const std::string unchanged = "no node matches the new model; would be written unchanged";
+    const struct {
+        bool renumber;
+        Warnings expected;
+    } rows[] = {
+        {false,
+         {{"again.key", {again}},
+          {"gun.key", {unchanged}},
+          {"joints.key", {joints}},
+          {"moved.key",
+           {"2 nodes are on joints the new model numbers differently; --renumber follows them"}},
+          {"none.key", {unchanged}},
+          {"one.key",
+           {"1 node is on a joint the new model numbers differently; --renumber follows it"}}}},
+        {true,
+         {{"again.key", {again}},
+          {"gun.key", {"NODE 3 (gun) dropped: no joint named gun in new.3do"}},
+          {"joints.key", {joints}},
+          {"none.key", {"NODE 9 dropped: no joint 9 in old.3do"}}}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.renumber);
+        BatchOptions options;
+        options.DryRun = true;
+        options.Match.Renumber = row.renumber;
+        const std::vector<std::string> names = ListKeyFiles(dir / "keys");
+        const BatchResult result = ConvertAll(tables, dir / "keys", names, {}, options);
+        EXPECT_EQ(result.NotConvertedCount(), 0);
+        Warnings warnings;
+        for (const FileOutcome &file : result.Files)
+            if (!file.Warnings.empty())
+                warnings[file.Name] = file.Warnings;
+        EXPECT_EQ(warnings, row.expected);
+    }
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ expect() {
   fi
 }
 
-expect "--dry-run --help --json --quiet --rename --report --version " --
+expect "--dry-run --help --json --quiet --rename --renumber --report --version " --
 expect "-h " -h
 expect "" --rename ""
 expect "keys models new.3do old.3do " --rename head=sensor ""
