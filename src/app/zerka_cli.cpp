@@ -21,6 +21,7 @@
 
 #include "app/cli_report.h"
 #include "conversion/batch_conversion.h"
+#include "conversion/batch_summary.h"
 #include "conversion/conversion_report.h"
 #include "conversion/hierarchy_reader.h"
 #include "conversion/joint_ties.h"
@@ -207,18 +208,16 @@ void LoadModel(zerka::KeyframeTables &tables, const std::string &path, bool isOl
 // file converted twice) is told even when nothing else is.
 void PrintWarnings(const zerka::BatchResult &result)
 {
-    for (const zerka::FileOutcome &file : result.Files)
-        for (const std::string &warning : file.Warnings)
-            std::cerr << zerka::ShownName(file.Name) << ": " << warning << '\n';
+    for (const std::string &line : zerka::WarningLines(result))
+        std::cerr << line << '\n';
 }
 
 void PrintResult(const CliOptions &options, const zerka::BatchResult &result)
 {
     const bool report = options.Report || options.DryRun;
     if (options.Quiet) {
-        for (const zerka::FileOutcome &file : result.Files)
-            if (!file.Converted)
-                std::cerr << zerka::ShownName(file.Name) << ": " << file.Reason << '\n';
+        for (const std::string &line : zerka::FailureLines(result))
+            std::cerr << line << '\n';
         return;
     }
     if (options.Json) {

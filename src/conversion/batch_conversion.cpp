@@ -12,6 +12,7 @@
 #include <system_error>
 #include <thread>
 
+#include "conversion/batch_summary.h"
 #include "conversion/conversion_report.h"
 #include "conversion/keyframe_conversion.h"
 #include "keyframes/key_file_reader.h"
@@ -23,8 +24,6 @@ namespace zerka {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr std::string_view kCrLf = "\r\n";
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
@@ -446,33 +445,6 @@ BatchResult ConvertAll(KeyframeTables &tables, const std::string &directory,
     else
         run.ConvertWithWorkers(tables, workers, result, progress);
     return result;
-}
-
-std::string FailureReason(const FileError &error, const std::string &listedName)
-{
-    if (!error.File.empty() && error.File != listedName)
-        return error.what();
-    std::string reason = error.Description;
-    if (error.Line > 0)
-        reason += " (line " + std::to_string(error.Line) + ")";
-    return reason;
-}
-
-std::string BatchSummaryText(const BatchResult &result)
-{
-    std::string text = "Converted: " + SignSpaced(result.ConvertedCount());
-    text += kCrLf;
-    text += "Not Converted: " + SignSpaced(result.NotConvertedCount());
-    if (result.NotConvertedCount() > 0) {
-        text += kCrLf;
-        for (const FileOutcome &file : result.Files) {
-            if (file.Converted)
-                continue;
-            text += kCrLf;
-            text += ShownName(file.Name) + ": " + file.Reason;
-        }
-    }
-    return text;
 }
 
 }  // namespace zerka

@@ -76,11 +76,4 @@ BatchResult ConvertAll(KeyframeTables &tables, const std::string &directory,
 void SaveIntoNew(KeyframeTables &tables, const std::string &directory,
                  const std::string &listedName);
 
-// A failure as a summary line shows it after the listed file's name: the description and
-// its line, or, for an error in another file (a model, the New folder), that file too.
-std::string FailureReason(const FileError &error, const std::string &listedName);
-
-// The summary box text: counts, then one line "NAME: reason" per file not converted.
-std::string BatchSummaryText(const BatchResult &result);
-
 }  // namespace zerka

@@ -16,6 +16,7 @@
 
 #include "caption_controls.h"
 #include "conversion/batch_conversion.h"
+#include "conversion/batch_summary.h"
 #include "conversion/hierarchy_reader.h"
 #include "dialogs.h"
 #include "flex_grid.h"
@@ -289,7 +290,7 @@ void frmMain::cmdAll_Click()
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         });
         setListsEnabled(true);
-        showMessage(QString::fromStdString(BatchSummaryText(result)));
+        showMessage(WithCrLfBreaks(QString::fromStdString(BatchSummaryText(result))));
     } catch (const std::exception &error) {
         setListsEnabled(true);
         showMessage(QString::fromStdString(error.what()));

@@ -25,6 +25,11 @@ QString FromNativePath(const std::string &path)
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
+QString WithCrLfBreaks(QString text)
+{
+    return text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+}
+
 QString WithLfBreaks(QString text)
 {
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

@@ -33,5 +33,7 @@ QString FromNativePath(const std::string &path);
 // The window composes its texts with CR LF, as files and message boxes expect; Qt's
 // text boxes and labels break lines on LF alone.
 QString WithLfBreaks(QString text);
+// The core's texts break lines with LF alone: the window's boxes take them with CR LF.
+QString WithCrLfBreaks(QString text);
 
 }  // namespace zerka

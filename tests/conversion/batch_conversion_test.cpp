@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <map>
 
+#include "conversion/batch_summary.h"
 #include "conversion/hierarchy_reader.h"
 #include "keyframes/key_file_writer.h"
 #include "support/test_support.h"
@@ -78,7 +79,7 @@ TEST_F(Batch, ABadFileInTheMiddleIsReportedInListOrderAndTheOthersAreConverted)
     EXPECT_EQ(result.ConvertedCount(), 2);
     EXPECT_EQ(progress, (std::vector<int>{1, 2, 3}));
     // The name once, the reason without the path.
-    EXPECT_EQ(BatchSummaryText(result), "Converted:  2\r\nNot Converted:  1\r\n\r\n"
+    EXPECT_EQ(BatchSummaryText(result), "Converted:  2\nNot Converted:  1\n\n"
                                         "b.key: no NODES line: this is not a keyframe file");
     EXPECT_EQ(testing::ReadFile((keys / "a.key").string()), keyText);
     EXPECT_EQ(testing::ReadFile((keys / "b.key").string()), bad);
@@ -130,7 +131,7 @@ TEST_F(Batch, AnEmptyListMakesNoFolder)
 {
     LoadHierarchies();
     const BatchResult result = ConvertAll(tables, dir.Path().string(), {});
-    EXPECT_EQ(BatchSummaryText(result), "Converted:  0\r\nNot Converted:  0");
+    EXPECT_EQ(BatchSummaryText(result), "Converted:  0\nNot Converted:  0");
     EXPECT_FALSE(fs::exists(dir / "New"));
 }
 

@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include "conversion/batch_summary.h"
 #include "conversion/batch_conversion.h"
 #include "conversion/hierarchy_reader.h"
 #include "keyframes/key_file_reader.h"
