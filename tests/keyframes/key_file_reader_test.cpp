@@ -256,8 +256,8 @@ TEST(KeyEntry, TextsSetAgainAndAgainStayRightAndRawStaysAsRead)
     KeyEntry &entry = tables.KeyNodes(1).Entries(1);
     const std::string raw(entry.Raw());
     for (int i = 0; i < 1000; ++i) {
-        entry.SetField(KeyEntry::kY, std::to_string(i) + std::string(i % 40, '0'));
-        entry.SetField(KeyEntry::kX, entry.Y());
+        testing::SetField(entry, KeyEntry::kY, std::to_string(i) + std::string(i % 40, '0'));
+        testing::SetField(entry, KeyEntry::kX, entry.Y());
     }
     const std::string last = "999" + std::string(999 % 40, '0');
     EXPECT_EQ(entry.X(), last);
@@ -270,7 +270,7 @@ TEST(KeyEntry, TextsSetAgainAndAgainStayRightAndRawStaysAsRead)
             EXPECT_EQ(entry.Field(f), unchanged[f]) << f;
         }
     }
-    ExpectFileError([&] { entry.SetField(15, "1"); }, ErrorCode::Subscript);
+    ExpectFileError([&] { testing::SetField(entry, 15, "1"); }, ErrorCode::Subscript);
 
     KeyEntry::Place places[KeyEntry::kFieldCount] = {};
     places[KeyEntry::kX] = {2, 3};

@@ -89,13 +89,13 @@ TEST(KeyFileWriter, TextsAsLongAsTheirColumnGetOneSpaceAndReadBackUnchanged)
     KeyframeTables tables =
         Read("# k\nNODES 1\nNODE 0\nENTRIES 1\n 0: 0 0x0 1 2 3 4 5 6\n 1 2 3 4 5 6\n");
     KeyEntry &entry = tables.KeyNodes(1).Entries(1);
-    entry.SetField(KeyEntry::kNum, "1234:");
-    entry.SetField(KeyEntry::kFrame, "123456789");
-    entry.SetField(KeyEntry::kFlags, "0x00000003");
-    entry.SetField(KeyEntry::kX, "-123.45678901");
-    entry.SetField(KeyEntry::kY, "123.456789012");
-    entry.SetField(KeyEntry::kZ, "-1234567.12345678");
-    entry.SetField(KeyEntry::kDX, "-0.00000100000");
+    testing::SetField(entry, KeyEntry::kNum, "1234:");
+    testing::SetField(entry, KeyEntry::kFrame, "123456789");
+    testing::SetField(entry, KeyEntry::kFlags, "0x00000003");
+    testing::SetField(entry, KeyEntry::kX, "-123.45678901");
+    testing::SetField(entry, KeyEntry::kY, "123.456789012");
+    testing::SetField(entry, KeyEntry::kZ, "-1234567.12345678");
+    testing::SetField(entry, KeyEntry::kDX, "-0.00000100000");
     const std::string text = BuildKeyText(tables, "D");
     EXPECT_NE(text.find("\r\n 1234: 123456789 0x00000003 -123.45678901 123.456789012 "
                         "-1234567.12345678"),

@@ -149,6 +149,13 @@ ShellRun RunShell(const TempDir &dir, const std::string &commandLine)
 }
 #endif
 
+void SetField(KeyEntry &entry, int index, std::string_view text)
+{
+    const int indices[] = {index};
+    const std::size_t ends[] = {text.size()};
+    entry.SetFields(text, indices, ends);
+}
+
 FileError ExpectFileError(const std::function<void()> &action, ErrorCode code)
 {
     try {

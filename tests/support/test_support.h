@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -81,6 +82,9 @@ struct ShellRun {
     std::string Err;
 };
 ShellRun RunShell(const TempDir &dir, const std::string &commandLine);
+
+// Sets one field of an entry to text, as the conversion sets several at once.
+void SetField(KeyEntry &entry, int index, std::string_view text);
 
 // Runs action, expects it to throw FileError with this code; returns the error for
 // further checks of its file, line and message.
