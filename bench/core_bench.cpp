@@ -11,10 +11,14 @@
 #include <random>
 #include <string>
 
+#include <charconv>
+#include <vector>
+
 #include "conversion/hierarchy_reader.h"
 #include "conversion/keyframe_conversion.h"
 #include "keyframes/key_file_reader.h"
 #include "keyframes/key_file_writer.h"
+#include "keyframes/number_text.h"
 #include "sample_data.h"
 
 namespace {
@@ -176,6 +180,73 @@ void LoadHierarchyBench(benchmark::State &state, std::uint64_t modelBytes)
         LoadHierarchy(*tables, path, true);
 }
 
+// Values as key files hold them: positions and deltas, most with eight decimals.
+const std::vector<double> &Values()
+{
+    static const std::vector<double> values = [] {
+        std::mt19937 random(3);
+        std::uniform_real_distribution<double> value(-2.0, 2.0);
+        std::vector<double> made(10000);
+        for (double &v : made)
+            v = value(random);
+        return made;
+    }();
+    return values;
+}
+
+const std::vector<std::string> &NumberTexts()
+{
+    static const std::vector<std::string> texts = [] {
+        std::vector<std::string> made;
+        for (const double value : Values())
+            made.push_back(FormatDouble(value));
+        return made;
+    }();
+    return texts;
+}
+
+// The number code's short paths against the standard library they stand in for: each is
+// kept only while it pays on a whole batch (docs/performance.md).
+void ParseDoubleTextBench(benchmark::State &state)
+{
+    for (auto _ : state)
+        for (const std::string &text : NumberTexts())
+            benchmark::DoNotOptimize(ParseDoubleText(text));
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(NumberTexts().size()));
+}
+
+void FromCharsBench(benchmark::State &state)
+{
+    for (auto _ : state) {
+        for (const std::string &text : NumberTexts()) {
+            double value = 0;
+            std::from_chars(text.data(), text.data() + text.size(), value);
+            benchmark::DoNotOptimize(value);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(NumberTexts().size()));
+}
+
+void FormatDoubleBench(benchmark::State &state)
+{
+    const std::string file = "bench";
+    char text[kMaxFormattedDouble];
+    for (auto _ : state)
+        for (const double value : Values())
+            benchmark::DoNotOptimize(FormatDoubleAt(value, text, TextSource{file}));
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(Values().size()));
+}
+
+void ToCharsFixed8Bench(benchmark::State &state)
+{
+    char text[kMaxFormattedDouble];
+    for (auto _ : state)
+        for (const double value : Values())
+            benchmark::DoNotOptimize(
+                std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 8).ptr);
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(Values().size()));
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -189,6 +260,10 @@ int main(int argc, char **argv)
     benchmark::RegisterBenchmark("ConvertTables", ConvertTablesBench);
     benchmark::RegisterBenchmark("ConvertKeyFile", ConvertKeyFileBench);
     benchmark::RegisterBenchmark("ReadConvertWrite", ReadConvertWriteBench);
+    benchmark::RegisterBenchmark("ParseDoubleText", ParseDoubleTextBench);
+    benchmark::RegisterBenchmark("std::from_chars", FromCharsBench);
+    benchmark::RegisterBenchmark("FormatDouble", FormatDoubleBench);
+    benchmark::RegisterBenchmark("std::to_chars/fixed/8", ToCharsFixed8Bench);
     benchmark::RegisterBenchmark("LoadHierarchy/20KB", LoadHierarchyBench, 20u << 10);
     benchmark::RegisterBenchmark("LoadHierarchy/200MB", LoadHierarchyBench, 200u << 20);
 

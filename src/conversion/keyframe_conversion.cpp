@@ -105,11 +105,8 @@ void ShiftNode(KeyNode &node, bool wrapsAround, const std::string &file)
         const auto at = [&file](const KeyEntry &e, std::string_view what) {
             return TextSource{file, e.Line, what};
         };
-        // Where the text is placed matters only for an error: most texts are plain
-        // decimals, read without it.
         const auto number = [&at](const KeyEntry &e, std::string_view text, std::string_view what) {
-            double value;
-            return TryParsePlainNumber(text, value) ? value : ParseDoubleText(text, at(e, what));
+            return ParseDoubleText(text, at(e, what));
         };
         const int f0 =
             carried.Frame ? carried.FrameValue : ParseIntegerText(entry.Frame(), at(entry, "frame"));

@@ -23,10 +23,6 @@ struct TextSource {
 double ParseDoubleText(std::string_view text, const TextSource &source);
 double ParseDoubleText(std::string_view text);
 
-// The plain decimals most texts are (-0.25, 12.50000000), on a short path; false for every
-// other text, which ParseDoubleText then reads or rejects.
-bool TryParsePlainNumber(std::string_view text, double &value);
-
 // The same grammar, rounded half to even, within -32768..32767 (else code 6).
 std::int16_t ParseIntegerText(std::string_view text, const TextSource &source);
 std::int16_t ParseIntegerText(std::string_view text);
