@@ -137,12 +137,12 @@ void ConvertTablesBench(benchmark::State &state)
 void ConvertKeyFileBench(benchmark::State &state)
 {
     auto tables = LoadedTables();
-    const std::string output = *workspace / ("New/" + std::string(kKeyName));
+    OutputFolder output = OutputFolder::OpenChild(Folder::Open(*workspace / "", "bench"), "New");
     for (auto _ : state) {
         state.PauseTiming();
         LoadKeyText(*tables, KeyText(), kKeyName);
         state.ResumeTiming();
-        ConvertKeyFile(*tables, output);
+        ConvertKeyFile(*tables, output, kKeyName);
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(KeyText().size()));
 }
@@ -152,10 +152,10 @@ void ConvertKeyFileBench(benchmark::State &state)
 void ReadConvertWriteBench(benchmark::State &state)
 {
     auto tables = LoadedTables();
-    const std::string output = *workspace / ("New/" + std::string(kKeyName));
+    OutputFolder output = OutputFolder::OpenChild(Folder::Open(*workspace / "", "bench"), "New");
     for (auto _ : state) {
         LoadKeyFile(*tables, KeyPath());
-        ConvertKeyFile(*tables, output);
+        ConvertKeyFile(*tables, output, kKeyName);
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(KeyText().size()));
 }

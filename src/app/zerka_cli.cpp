@@ -8,11 +8,13 @@
 #include <unistd.h>
 #endif
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
-#include <filesystem>
 #include <iostream>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -27,7 +29,6 @@
 #include "conversion/joint_ties.h"
 #include "conversion/keyframe_conversion.h"
 #include "keyframes/key_file_writer.h"
-#include "keyframes/utf8_paths.h"
 #include "zerka_version.h"
 
 namespace {
@@ -195,6 +196,28 @@ int CheckedExit(int status)
     return status;
 }
 
+#if defined(ZERKA_FAULT_POINTS)
+// Test builds only. ZERKA_KILL_AT=N kills the process at the N-th step of writing outputs,
+// so that an interruption test can stop a batch at every step it likes, without timing;
+// ZERKA_NAMED_TEMPORARIES=1 takes the path of file systems that cannot make unnamed files.
+zerka::WriteOptions TestWriteOptions()
+{
+    zerka::WriteOptions write;
+    write.NamedTemporaries = std::getenv("ZERKA_NAMED_TEMPORARIES") != nullptr;
+    const char *killAt = std::getenv("ZERKA_KILL_AT");
+    if (killAt != nullptr && std::atol(killAt) > 0) {
+        auto left = std::make_shared<std::atomic<long>>(std::atol(killAt));
+        write.Step = [left] {
+            if (--*left == 0)
+                std::raise(SIGKILL);
+        };
+    }
+    return write;
+}
+#else
+zerka::WriteOptions TestWriteOptions() { return {}; }
+#endif
+
 void LoadModel(zerka::KeyframeTables &tables, const std::string &path, bool isOld)
 {
     try {
@@ -248,24 +271,20 @@ int Run(const CliOptions &options)
     for (const zerka::NodeRename &rename : options.Match.Renames)
         if (const std::optional<std::string> problem = zerka::RenameProblem(tables, rename))
             return UsageError(*problem);
-    std::error_code ec;
-    if (!std::filesystem::is_directory(zerka::PathFromUtf8(folder), ec)) {
-        std::cerr << kProgramName << ": " << zerka::ShownName(folder) << ": not a folder\n";
-        return kExitUsage;
-    }
     // A folder that cannot be listed would pass for an empty one, every file "converted".
-    std::filesystem::directory_iterator listing(zerka::PathFromUtf8(folder), ec);
-    if (ec) {
-        std::cerr << kProgramName << ": " << zerka::ShownName(folder)
-                  << ": cannot list the folder: " << ec.message() << '\n';
+    std::vector<std::string> names;
+    try {
+        names = zerka::ListKeyFiles(folder);
+    } catch (const zerka::FileError &error) {
+        std::cerr << kProgramName << ": " << error.what() << '\n';
         return kExitUsage;
     }
-    const std::vector<std::string> names = zerka::ListKeyFiles(folder);
     if (!options.Quiet && !options.Json)
         PrintMessage(std::to_string(names.size()));
     zerka::BatchOptions batch;
     batch.DryRun = options.DryRun;
     batch.Match = options.Match;
+    batch.Write = TestWriteOptions();
     const zerka::BatchResult result = zerka::ConvertAll(tables, folder, names, {}, batch);
     PrintWarnings(result);
     PrintResult(options, result);

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
-#include <filesystem>
 #include <mutex>
 #include <new>
 #include <optional>
@@ -18,12 +17,9 @@
 #include "keyframes/key_file_reader.h"
 #include "keyframes/key_file_writer.h"
 #include "keyframes/number_text.h"
-#include "keyframes/utf8_paths.h"
 
 namespace zerka {
 namespace {
-
-namespace fs = std::filesystem;
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
@@ -117,8 +113,9 @@ struct Item {
 class BatchRun {
 public:
     BatchRun(const std::string &directory, const std::vector<std::string> &names, bool dryRun,
-             const JointTies &ties)
-        : names_(names), dryRun_(dryRun), ties_(ties), items_(names.size())
+             const JointTies &ties, WriteOptions write)
+        : names_(names), dryRun_(dryRun), ties_(ties), write_(std::move(write)),
+          items_(names.size())
     {
         try {
             source_.emplace(Folder::Open(directory, directory));
@@ -234,7 +231,7 @@ private:
         const std::lock_guard lock(outputMutex_);
         if (!output_ && !outputError_) {
             try {
-                output_.emplace(OutputFolder::OpenChild(*source_, kOutputFolder));
+                output_.emplace(OutputFolder::OpenChild(*source_, kOutputFolder, write_));
             } catch (const FileError &error) {
                 outputError_ = error;
             }
@@ -342,6 +339,7 @@ private:
     const std::vector<std::string> &names_;
     bool dryRun_;
     const JointTies &ties_;
+    WriteOptions write_;
     std::optional<Folder> source_;
     std::optional<FileError> sourceError_;
     std::set<FileIdentity> sources_;
@@ -360,16 +358,9 @@ private:
 std::vector<std::string> ListKeyFiles(const std::string &directory)
 {
     std::vector<std::string> names;
-    std::error_code ec;
-    fs::directory_iterator it(PathFromUtf8(directory), ec);
-    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        std::string name = Utf8FromPath(it->path().filename());
-        if (name.empty() || name.front() == '.' || !EndsWithKeyAnyCase(name))
-            continue;
-        std::error_code statError;
-        if (it->is_regular_file(statError))
+    for (std::string &name : ListRegularFiles(directory, directory))
+        if (name.front() != '.' && EndsWithKeyAnyCase(name))
             names.push_back(std::move(name));
-    }
     std::sort(names.begin(), names.end(), LessIgnoringCase);
     return names;
 }
@@ -411,15 +402,11 @@ void SaveIntoNew(KeyframeTables &tables, const std::string &directory,
 {
     const Folder folder = Folder::Open(directory, directory);
     OutputFolder output = OutputFolder::OpenChild(folder, kOutputFolder);
-    const std::string outputName = OutputNameFor(listedName);
-    tables.SourceFileName = listedName;
-    ConvertTables(tables, listedName);
-    StagedFile staged = output.Stage(BuildKeyText(tables), outputName);
     std::set<FileIdentity> source;
     if (const FileIdentity identity = folder.IdentityOf(listedName); identity != FileIdentity{})
         source.insert(identity);
-    output.Publish(staged, source);
-    output.SyncNames();
+    tables.SourceFileName = listedName;
+    ConvertKeyFile(tables, output, OutputNameFor(listedName), source);
 }
 
 BatchResult ConvertAll(KeyframeTables &tables, const std::string &directory,
@@ -436,7 +423,7 @@ BatchResult ConvertAll(KeyframeTables &tables, const std::string &directory,
     for (const std::string &name : names)
         result.Files.push_back({name, {}, false, {}, {}, {}});
 
-    BatchRun run(directory, names, options.DryRun, *result.Ties);
+    BatchRun run(directory, names, options.DryRun, *result.Ties, options.Write);
     std::size_t workers = options.Workers > 0 ? static_cast<std::size_t>(options.Workers)
                                               : std::thread::hardware_concurrency();
     workers = std::min(std::max<std::size_t>(workers, 1), names.size());

@@ -44,10 +44,12 @@ struct BatchOptions {
     int Workers = 0;  // threads converting at once; 0: one per core
     bool DryRun = false;  // convert in memory only: nothing is written, New is not made
     MatchOptions Match = {};
+    WriteOptions Write = {};  // how New is written: for tests
 };
 
 // The names a folder offers as key files: its regular, non-hidden files whose name ends
-// in ".key" in any case, sorted by name ignoring case. An unreadable folder lists none.
+// in ".key" in any case, sorted by name ignoring case. Throws what ListRegularFiles throws
+// for a folder that is none or cannot be listed.
 std::vector<std::string> ListKeyFiles(const std::string &directory);
 
 // The output name of a listed name: without its last four characters, plus ".key".

@@ -184,11 +184,13 @@ std::vector<NodeOutcome> ConvertTables(KeyframeTables &tables, const std::string
     return ConvertTables(tables, JointTies(tables, {}), sourceName);
 }
 
-void ConvertKeyFile(KeyframeTables &tables, const std::string &outputPath)
+void ConvertKeyFile(KeyframeTables &tables, OutputFolder &output, const std::string &name,
+                    const std::set<FileIdentity> &keep)
 {
     ConvertTables(tables, tables.SourceFileName);
-    const std::string text = BuildKeyText(tables);
-    WriteTextFile(outputPath, text);
+    StagedFile staged = output.Stage(BuildKeyText(tables), name);
+    output.Publish(staged, keep);
+    output.SyncNames();
 }
 
 }  // namespace zerka

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -83,6 +84,11 @@ private:
     std::uint64_t inode_ = 0;
 };
 
+// The names of the regular files in the folder at path (through links), in the order the
+// system lists them; name is what messages call the folder. Throws FileError: "not a
+// folder" where path leads to none, "cannot list the folder: reason" where it cannot be read.
+std::vector<std::string> ListRegularFiles(const std::string &path, const std::string &name);
+
 // A file open for reading, and only ever a regular file: a FIFO, a device or a folder is
 // refused at once, before a read could block or run on without end.
 class InputFile {
@@ -136,6 +142,17 @@ private:
     std::string shown_;
 };
 
+// How an output folder writes: both are for tests, which must take paths that a system or
+// a file system may not take by itself.
+struct WriteOptions {
+    // Stage under locked temporary names even where files can be made without a name, as
+    // on file systems that cannot.
+    bool NamedTemporaries = false;
+    // Called at every step of writing an output, from several threads at once: a test
+    // build stops a run there, at a step of its choice.
+    std::function<void()> Step;
+};
+
 // The folder outputs go to. An output is written in two steps so that a batch pays for
 // durability once per group, not once per file: Stage writes the bytes and starts them
 // towards the disk, Publish waits until they are there and then gives the file its name.
@@ -145,9 +162,8 @@ public:
     // Opens the folder childName of parent, making it if it is missing, and removes the
     // temporary files that dead runs left there. A childName that leads back to parent
     // itself (a link to ".") is refused, or outputs would replace the sources.
-    static OutputFolder OpenChild(const Folder &parent, const std::string &childName);
-    // Opens an existing folder by path.
-    static OutputFolder Open(const std::string &path, const std::string &name);
+    static OutputFolder OpenChild(const Folder &parent, const std::string &childName,
+                                  WriteOptions options = {});
 
     const std::string &Name() const { return folder_.Name(); }
 
@@ -166,7 +182,12 @@ public:
     void SyncNames();
 
 private:
-    explicit OutputFolder(Folder folder);
+    OutputFolder(Folder folder, WriteOptions options);
+    void Step() const
+    {
+        if (options_.Step)
+            options_.Step();
+    }
     // Makes the folder; one that exists already is fine.
     static void MakeChild(const Folder &parent, const std::string &childName);
     std::string NewTempName();
@@ -175,6 +196,7 @@ private:
     void RemoveDeadTemporaries();
 
     Folder folder_;
+    WriteOptions options_;
     bool stagesUnnamed_ = false;  // outputs can be made without a name until published
     // Whether MakeDurable's one pass also reports every file's writeback error, so that
     // Publish need not ask each file; false for good once an error was seen.
@@ -184,13 +206,5 @@ private:
     std::unique_ptr<std::atomic<std::uint64_t>> counter_ =
         std::make_unique<std::atomic<std::uint64_t>>(0);
 };
-
-// Reads a whole file by path; name is what messages call it (the path when empty).
-std::string ReadTextFile(const std::string &path, const std::string &name = {});
-
-// Writes a file whole or not at all, durably: staged beside its target, synced, then
-// named over it. On failure an existing target is untouched and nothing is left behind.
-// name is what messages call it (the path when empty).
-void WriteTextFile(const std::string &path, std::string_view text, const std::string &name = {});
 
 }  // namespace zerka

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The parts of the file layer that are the same on every system; files.cpp (POSIX) and
+// The parts of the file layer that are the same on every system; files_posix.cpp and
 // files_windows.cpp hold the system calls.
 #include <chrono>
 #include <cstdint>
@@ -128,7 +128,8 @@ StagedFile &StagedFile::operator=(StagedFile &&other) noexcept
     return *this;
 }
 
-OutputFolder OutputFolder::OpenChild(const Folder &parent, const std::string &childName)
+OutputFolder OutputFolder::OpenChild(const Folder &parent, const std::string &childName,
+                                     WriteOptions options)
 {
     // The reason the folder could not be made is the one to show; a later open would
     // only say that it does not exist.
@@ -137,7 +138,7 @@ OutputFolder OutputFolder::OpenChild(const Folder &parent, const std::string &ch
     if (folder.SameAs(parent))
         throw FileError(ErrorCode::PathAccess, {}, 0,
                         "the output folder " + childName + " is the source folder");
-    OutputFolder output(std::move(folder));
+    OutputFolder output(std::move(folder), std::move(options));
     output.RemoveDeadTemporaries();
     return output;
 }
@@ -151,11 +152,6 @@ StagedFile OutputFolder::NewStaged(const std::string &name, const std::string &s
     return staged;
 }
 
-OutputFolder OutputFolder::Open(const std::string &path, const std::string &name)
-{
-    return OutputFolder(Folder::Open(path, name));
-}
-
 std::string OutputFolder::NewTempName()
 {
     // splitmix64: cheap, and distinct for every call of this folder's writer.
@@ -166,23 +162,6 @@ std::string OutputFolder::NewTempName()
     char hex[17];
     std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(z));
     return std::string(kTempPrefix) + hex + std::string(kTempSuffix);
-}
-
-std::string ReadTextFile(const std::string &path, const std::string &name)
-{
-    return InputFile::Open(path, name.empty() ? path : name).ReadAll();
-}
-
-void WriteTextFile(const std::string &path, std::string_view text, const std::string &name)
-{
-    const std::string shown = name.empty() ? path : name;
-    const std::size_t cut = path.find_last_of(files_detail::kPathSeparators);
-    const std::string folder = cut == std::string::npos ? "." : path.substr(0, cut + 1);
-    const std::string leaf = cut == std::string::npos ? path : path.substr(cut + 1);
-    OutputFolder output = OutputFolder::Open(folder, shown);
-    StagedFile staged = output.Stage(text, leaf, shown);
-    output.Publish(staged);
-    output.SyncNames();
 }
 
 }  // namespace zerka

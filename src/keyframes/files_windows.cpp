@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The file layer on Windows, keeping the promises of files.cpp with Win32 calls. Names
+// The file layer on Windows, keeping the promises of files_posix.cpp with Win32 calls. Names
 // arrive as UTF-8 and reach the system as UTF-16, so no name depends on the code page.
 //
 // The classes keep a HANDLE in their int: kernel handles have 32 significant bits (Windows
@@ -213,6 +213,35 @@ Folder Folder::Open(const std::string &path, const std::string &name)
     return OpenAt(-1, path, name);
 }
 
+std::vector<std::string> ListRegularFiles(const std::string &path, const std::string &name)
+{
+    const std::wstring folder = Wide(path.empty() ? "." : path);
+    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        const DWORD error = ::GetLastError();
+        if (attributes != INVALID_FILE_ATTRIBUTES || ErrnoFor(error) == ENOENT)
+            throw FileError(ErrorCode::FileNotFound, name, 0, "not a folder");
+        ThrowWindowsError(error, name, "cannot list the folder");
+    }
+    WIN32_FIND_DATAW found{};
+    const std::wstring pattern = folder + (folder.back() == L'\\' || folder.back() == L'/' ? L"*" : L"\\*");
+    const HANDLE listing = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                              FindExSearchNameMatch, nullptr, 0);
+    if (listing == INVALID_HANDLE_VALUE)
+        ThrowWindowsError(::GetLastError(), name, "cannot list the folder");
+    std::vector<std::string> names;
+    do {
+        // A link to a file counts as the file, as on POSIX systems; opening it checks again.
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            names.push_back(Utf8(found.cFileName));
+    } while (::FindNextFileW(listing, &found));
+    const DWORD error = ::GetLastError();
+    ::FindClose(listing);
+    if (error != ERROR_NO_MORE_FILES)
+        ThrowWindowsError(error, name, "cannot list the folder");
+    return names;
+}
+
 InputFile::InputFile(FileHandle handle, std::string name)
     : handle_(std::move(handle)), name_(std::move(name))
 {
@@ -265,7 +294,9 @@ void StagedFile::Discard()
 
 FileIdentity Folder::IdentityOf(const std::string &) const { return {}; }
 
-OutputFolder::OutputFolder(Folder folder) : folder_(std::move(folder))
+// Windows has no unnamed files: every output is staged under a temporary name.
+OutputFolder::OutputFolder(Folder folder, WriteOptions options)
+    : folder_(std::move(folder)), options_(std::move(options))
 {
     seed_ = files_detail::NewSeed(static_cast<std::uint64_t>(::GetCurrentProcessId()));
 }

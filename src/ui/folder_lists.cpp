@@ -36,8 +36,13 @@ QStringList FoldersDownTo(const QString &path)
 QStringList KeyFilesIn(const QString &folder)
 {
     QStringList names;
-    for (const std::string &name : ListKeyFiles(ToNativePath(folder)))
-        names.append(FromNativePath(name));
+    try {
+        for (const std::string &name : ListKeyFiles(ToNativePath(folder)))
+            names.append(FromNativePath(name));
+    } catch (const FileError &) {
+        // A folder that cannot be listed shows no files, as in any file list; the batch
+        // converts only what the list shows.
+    }
     return names;
 }
 

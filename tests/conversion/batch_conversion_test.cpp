@@ -170,7 +170,9 @@ TEST(ListKeyFiles, OffersRegularVisibleKeyFilesSortedIgnoringCase)
         testing::WriteFile(dir / name, "");
     fs::create_directory(dir / "folder.key");
     EXPECT_EQ(ListKeyFiles(dir.Path().string()), (Names{"a.key", "b.KEY", "C.Key"}));
-    EXPECT_EQ(ListKeyFiles(dir / "missing"), Names{});
+    const FileError error =
+        testing::ExpectFileError([&] { ListKeyFiles(dir / "missing"); }, ErrorCode::FileNotFound);
+    EXPECT_EQ(error.Description, "not a folder");
 }
 
 TEST(ListKeyFiles, FoldsOnlyAsciiLettersAndComparesEveryByteUnsigned)

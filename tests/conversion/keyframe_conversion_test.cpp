@@ -135,7 +135,7 @@ TEST_F(Conversion, RecordsLeftFromAnEarlierLongerHierarchyDoNotMatch)
 TEST_F(Conversion, WritesTheBuiltFileEvenWhenNoNodeMatched)
 {
     Load(testing::KeyText({kArm}), {{"arm", "0", "0", "0"}}, {{"leg", "9", "9", "9"}});
-    ConvertKeyFile(tables, dir / "out.key");
+    testing::ConvertKeyFileTo(tables, dir / "out.key");
     KeyframeTables written;
     LoadKeyText(written, testing::ReadFile(dir / "out.key"), "out.key");
     EXPECT_EQ(
@@ -172,7 +172,7 @@ TEST_F(Conversion, AValueThatDoesNotParseStopsTheConversionAndWritesNothing)
         SCOPED_TRACE(row.name);
         Load(testing::KeyText({row.node}), {{"arm", "0", "0", "0"}}, {row.newNode});
         const FileError error =
-            ExpectFileError([&] { ConvertKeyFile(tables, dir / "out.key"); }, row.code);
+            ExpectFileError([&] { testing::ConvertKeyFileTo(tables, dir / "out.key"); }, row.code);
         const std::string message = error.what();
         EXPECT_EQ(message.substr(message.find_last_of("/\\") + 1), row.message);
         EXPECT_FALSE(std::filesystem::exists(dir / "out.key"));

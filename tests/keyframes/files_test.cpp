@@ -22,20 +22,35 @@ std::vector<std::string> NamesIn(const fs::path &folder)
     return names;
 }
 
-TEST(TextFile, WriteReplacesTheWholeTargetAndLeavesNoTemporaryFile)
+// Stages and publishes text as name in box, as a batch writes an output; named: under a
+// temporary name, as where a file system has no unnamed files.
+void Publish(const fs::path &box, const std::string &name, std::string_view text, bool named)
 {
-    testing::TempDir dir;
-    testing::WriteFile(dir / "out.key", std::string(5000, 'x'));
-    const std::string text("short\r\n\0tail\r\n", 14);
-    WriteTextFile(dir / "out.key", text);
-    EXPECT_EQ(testing::ReadFile(dir / "out.key"), text);
-    EXPECT_EQ(ReadTextFile(dir / "out.key"), text);
-    WriteTextFile(dir / "new.key", "");
-    EXPECT_EQ(testing::ReadFile(dir / "new.key"), "");
-    EXPECT_EQ(NamesIn(dir.Path()), (std::vector<std::string>{"new.key", "out.key"}));
+    const Folder parent = Folder::Open(box.parent_path().string(), "dir");
+    OutputFolder output = OutputFolder::OpenChild(parent, box.filename().string(), {named, {}});
+    StagedFile staged = output.Stage(text, name);
+    output.Publish(staged);
+    output.SyncNames();
 }
 
-TEST(TextFile, AFailedWriteLeavesTheTargetAsItWasAndNoTemporaryFile)
+TEST(OutputFolder, PublishReplacesTheWholeTargetAndLeavesNoTemporaryFile)
+{
+    for (const bool named : {false, true}) {
+        SCOPED_TRACE(named);
+        testing::TempDir dir;
+        const fs::path box = dir.Path() / "box";
+        fs::create_directory(box);
+        testing::WriteFile((box / "out.key").string(), std::string(5000, 'x'));
+        const std::string text("short\r\n\0tail\r\n", 14);
+        Publish(box, "out.key", text, named);
+        EXPECT_EQ(testing::ReadFile((box / "out.key").string()), text);
+        Publish(box, "new.key", "", named);
+        EXPECT_EQ(testing::ReadFile((box / "new.key").string()), "");
+        EXPECT_EQ(NamesIn(box), (std::vector<std::string>{"new.key", "out.key"}));
+    }
+}
+
+TEST(OutputFolder, AFailedWriteLeavesTheTargetAsItWasAndNoTemporaryFile)
 {
     const bool bitsApply = testing::PermissionBitsApply();
     const struct {
@@ -48,31 +63,33 @@ TEST(TextFile, AFailedWriteLeavesTheTargetAsItWasAndNoTemporaryFile)
         {"read-only folder", "out.key", true, ErrorCode::PermissionDenied},
         {"target is a folder", "sub", false, ErrorCode::PathAccess},
     };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.name);
-        if (row.needsPermissionBits && !bitsApply)
-            continue;
-        testing::TempDir dir;
-        const fs::path box = dir.Path() / "box";
-        fs::create_directories(box / "sub");
-        testing::WriteFile((box / "out.key").string(), "old bytes\r\n");
-        testing::WriteFile((box / "sub" / "inner.key").string(), "inner");
-        if (row.needsPermissionBits)
-            fs::permissions(box, fs::perms::owner_read | fs::perms::owner_exec);
+    for (const bool named : {false, true}) {
+        for (const auto &row : rows) {
+            SCOPED_TRACE(std::string(row.name) + (named ? ", named" : ""));
+            if (row.needsPermissionBits && !bitsApply)
+                continue;
+            testing::TempDir dir;
+            const fs::path box = dir.Path() / "box";
+            fs::create_directories(box / "sub");
+            testing::WriteFile((box / "out.key").string(), "old bytes\r\n");
+            testing::WriteFile((box / "sub" / "inner.key").string(), "inner");
+            if (row.needsPermissionBits)
+                fs::permissions(box, fs::perms::owner_read | fs::perms::owner_exec);
 
-        const FileError error = ExpectFileError(
-            [&] { WriteTextFile((box / row.target).string(), "new bytes"); }, row.code);
-        EXPECT_EQ(error.File, (box / row.target).string());
+            const FileError error = ExpectFileError(
+                [&] { Publish(box, row.target, "new bytes", named); }, row.code);
+            EXPECT_EQ(error.File, "box/" + row.target);
 
-        fs::permissions(box, fs::perms::owner_all);
-        EXPECT_EQ(testing::ReadFile((box / "out.key").string()), "old bytes\r\n");
-        EXPECT_EQ(testing::ReadFile((box / "sub" / "inner.key").string()), "inner");
-        EXPECT_EQ(NamesIn(box), (std::vector<std::string>{"out.key", "sub"}));
-        EXPECT_EQ(NamesIn(box / "sub"), std::vector<std::string>{"inner.key"});
+            fs::permissions(box, fs::perms::owner_all);
+            EXPECT_EQ(testing::ReadFile((box / "out.key").string()), "old bytes\r\n");
+            EXPECT_EQ(testing::ReadFile((box / "sub" / "inner.key").string()), "inner");
+            EXPECT_EQ(NamesIn(box), (std::vector<std::string>{"out.key", "sub"}));
+            EXPECT_EQ(NamesIn(box / "sub"), std::vector<std::string>{"inner.key"});
+        }
     }
 }
 
-TEST(TextFile, ReadErrorsSayWhyAndNameTheFile)
+TEST(InputFile, ReadErrorsSayWhyAndNameTheFile)
 {
     testing::TempDir dir;
     testing::WriteFile(dir / "locked.key", "x");
@@ -90,7 +107,8 @@ TEST(TextFile, ReadErrorsSayWhyAndNameTheFile)
         SCOPED_TRACE(row.name);
         if (row.code == ErrorCode::PermissionDenied && !testing::PermissionBitsApply())
             continue;
-        const FileError error = ExpectFileError([&] { ReadTextFile(dir / row.name); }, row.code);
+        const FileError error = ExpectFileError(
+            [&] { InputFile::Open(dir / row.name, dir / row.name).ReadAll(); }, row.code);
         EXPECT_EQ(error.File, dir / row.name);
         EXPECT_EQ(error.Line, 0);
     }

@@ -331,7 +331,7 @@ TEST(BadValuesInConversion, NameTheKeyFileAndEntryLineAndWriteNothing)
         LoadKeyFile(tables, path);
         tables.SourceFileName = path;
         const FileError error =
-            ExpectFileError([&] { ConvertKeyFile(tables, output); }, rows[i].code);
+            ExpectFileError([&] { testing::ConvertKeyFileTo(tables, output); }, rows[i].code);
         ExpectNamesFileAndLine(error, path, rows[i].line);
         EXPECT_NE(std::string(error.what()).find(rows[i].says), std::string::npos) << error.what();
         EXPECT_FALSE(fs::exists(output));
@@ -344,7 +344,7 @@ TEST(BadValuesInConversion, NameTheKeyFileAndEntryLineAndWriteNothing)
         WriteFile(dir / "good.key", "# k\nNODES 1\nNODE 0\nENTRIES 0\n");
         return dir / "good.key";
     }());
-    const FileError error = ExpectFileError([&] { ConvertKeyFile(tables, dir / "never.key"); },
+    const FileError error = ExpectFileError([&] { testing::ConvertKeyFileTo(tables, dir / "never.key"); },
                                             ErrorCode::TypeMismatch);
     ExpectNamesFileAndLine(error, dir / "new.3do", 2);
     EXPECT_EQ(error.LineScope, "hierarchy section");

@@ -11,7 +11,8 @@
 #include <random>
 #include <sstream>
 
-#include "keyframes/utf8_paths.h"
+#include "conversion/keyframe_conversion.h"
+#include "support/utf8_paths.h"
 
 namespace zerka::testing {
 
@@ -148,6 +149,15 @@ ShellRun RunShell(const TempDir &dir, const std::string &commandLine)
             ReadFile(dir / "err")};
 }
 #endif
+
+void ConvertKeyFileTo(KeyframeTables &tables, const std::string &path)
+{
+    const std::filesystem::path file = PathFromUtf8(path);
+    const std::filesystem::path folder = file.parent_path();
+    const Folder parent = Folder::Open(Utf8FromPath(folder.parent_path()), "parent");
+    OutputFolder output = OutputFolder::OpenChild(parent, Utf8FromPath(folder.filename()));
+    ConvertKeyFile(tables, output, Utf8FromPath(file.filename()));
+}
 
 void SetField(KeyEntry &entry, int index, std::string_view text)
 {

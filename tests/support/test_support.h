@@ -83,6 +83,9 @@ struct ShellRun {
 };
 ShellRun RunShell(const TempDir &dir, const std::string &commandLine);
 
+// ConvertKeyFile into the file at path, its folder opened as the hidden save opens New.
+void ConvertKeyFileTo(KeyframeTables &tables, const std::string &path);
+
 // Sets one field of an entry to text, as the conversion sets several at once.
 void SetField(KeyEntry &entry, int index, std::string_view text);
 

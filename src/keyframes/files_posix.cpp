@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: MIT
+// The file layer on POSIX systems; Linux adds unnamed files, syncfs and sync_file_range
+// where it has them. files_windows.cpp keeps the same promises with Win32 calls.
 #include "files.h"
 #include "files_internal.h"
 
-#include <atomic>
 #include <cerrno>
 #include <charconv>
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <system_error>
 
 #include <dirent.h>
@@ -25,30 +24,6 @@ namespace {
 
 using files_detail::IsTemporaryName;
 using files_detail::Joined;
-
-#if defined(ZERKA_FAULT_POINTS)
-// Test builds only: ZERKA_NAMED_TEMPORARIES=1 takes the path of file systems that cannot
-// make unnamed files, so it is tested where they can.
-[[maybe_unused]] bool UnnamedFilesRefused()
-{
-    return std::getenv("ZERKA_NAMED_TEMPORARIES") != nullptr;
-}
-
-// Test builds only: ZERKA_KILL_AT=N kills the process at the N-th step of writing outputs,
-// so an interruption test can stop a batch at every step it likes, without timing.
-void FaultPoint()
-{
-    static std::atomic<long> left = [] {
-        const char *value = std::getenv("ZERKA_KILL_AT");
-        return value ? std::atol(value) : 0L;
-    }();
-    if (left.load() > 0 && --left == 0)
-        std::raise(SIGKILL);
-}
-#else
-[[maybe_unused]] bool UnnamedFilesRefused() { return false; }
-void FaultPoint() { }
-#endif
 
 std::string Reason(int error) { return std::generic_category().message(error); }
 
@@ -104,6 +79,39 @@ FileIdentity Folder::IdentityOf(const std::string &name) const
     if (::fstatat(Fd(), name.c_str(), &info, 0) != 0)
         return {};
     return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+std::vector<std::string> ListRegularFiles(const std::string &path, const std::string &name)
+{
+    const int fd = Retry([&] { return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            throw FileError(CodeForSystemError(errno), name, 0, "not a folder");
+        ThrowSystemError(errno, name, "cannot list the folder");
+    }
+    DIR *dir = ::fdopendir(fd);
+    if (dir == nullptr) {
+        const int error = errno;
+        ::close(fd);
+        ThrowSystemError(error, name, "cannot list the folder");
+    }
+    std::vector<std::string> names;
+    for (;;) {
+        errno = 0;
+        const dirent *entry = ::readdir(dir);
+        if (entry == nullptr)
+            break;
+        // Through links, as a user sees the folder; what a name leads to is checked again
+        // when it is opened.
+        struct stat info { };
+        if (::fstatat(fd, entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode))
+            names.emplace_back(entry->d_name);
+    }
+    const int error = errno;
+    ::closedir(dir);
+    if (error != 0)
+        ThrowSystemError(error, name, "cannot list the folder");
+    return names;
 }
 
 InputFile::InputFile(FileHandle handle, std::string name)
@@ -176,36 +184,102 @@ bool files_detail::SyncfsReportsWritebackErrors(std::string_view release)
 
 namespace {
 
-#if defined(__linux__)
-// Local disk file systems whose syncfs writes and flushes everything itself, and tmpfs,
-// where neither call has anything to do. Network and FUSE file systems make data durable
-// on the server only when each file is synced, and an overlay reports its upper layer's
-// errors elsewhere: there every file keeps its fdatasync.
-bool SyncfsCoversEveryFile(int folderFd)
+// Whether one syncfs of the folder's file system makes every file staged there durable and
+// reports the error of any that did not get there, so that files need no fdatasync each.
+// Only on Linux, and only when both hold:
+// - the kernel passes on every error: syncfs reports files' writeback errors from 5.8 on,
+//   and what the file system's own flush returns (the journal commit, the disk's cache)
+//   only from 5.17 on;
+// - the file system is a local one whose syncfs writes and flushes everything itself (ext4,
+//   xfs, btrfs), or tmpfs, where there is nothing to do. Network and FUSE file systems make
+//   data durable on the server only when each file is synced, and an overlay reports its
+//   upper layer's errors elsewhere.
+bool GroupSyncReportsEveryFile([[maybe_unused]] int folderFd)
 {
+#if defined(__linux__)
+    struct utsname system { };
+    if (::uname(&system) != 0 || !files_detail::SyncfsReportsWritebackErrors(system.release))
+        return false;
     constexpr unsigned long kExt4 = 0xEF53, kXfs = 0x58465342, kBtrfs = 0x9123683E,
                             kTmpfs = 0x01021994;
-    struct statfs system { };
-    if (::fstatfs(folderFd, &system) != 0)
+    struct statfs fileSystem { };
+    if (::fstatfs(folderFd, &fileSystem) != 0)
         return false;
-    const auto type = static_cast<unsigned long>(system.f_type);
+    const auto type = static_cast<unsigned long>(fileSystem.f_type);
     return type == kExt4 || type == kXfs || type == kBtrfs || type == kTmpfs;
-}
+#else
+    return false;
 #endif
+}
+
+// A file without a name in the folder, locked as its writer's: a run killed while writing
+// it leaves nothing behind. Empty where the file system cannot make one.
+FileHandle OpenUnnamed([[maybe_unused]] int folderFd, [[maybe_unused]] const std::string &shown)
+{
+#if defined(O_TMPFILE)
+    FileHandle handle(Retry(
+        [&] { return ::openat(folderFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666); }));
+    if (!handle) {
+        if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)
+            return handle;
+        ThrowSystemError(errno, shown, "cannot write");
+    }
+    Retry([&] { return ::flock(handle.Get(), LOCK_EX); });
+    return handle;
+#else
+    return {};
+#endif
+}
+
+// A new file under a temporary name from newName, locked as its writer's for as long as it
+// lives, so that RemoveDeadTemporaries leaves it alone; sets tempName.
+template <typename NewName>
+FileHandle OpenUnderTemporaryName(int folderFd, NewName newName, std::string &tempName,
+                                  const std::string &shown)
+{
+    for (;;) {
+        const std::string temp = newName();
+        FileHandle handle(Retry([&] {
+            return ::openat(folderFd, temp.c_str(),
+                            O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0666);
+        }));
+        if (!handle) {
+            if (errno == EEXIST)
+                continue;
+            ThrowSystemError(errno, shown, "cannot write");
+        }
+        Retry([&] { return ::flock(handle.Get(), LOCK_EX); });
+        // A cleanup may have taken it in the instant before the lock; then try again.
+        struct stat mine { }, named{};
+        if (::fstat(handle.Get(), &mine) == 0 &&
+            ::fstatat(folderFd, temp.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            mine.st_ino == named.st_ino && mine.st_dev == named.st_dev) {
+            tempName = temp;
+            return handle;
+        }
+    }
+}
+
+void WriteAll(int fd, std::string_view bytes, const std::string &shown)
+{
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t wrote =
+            Retry([&] { return ::write(fd, bytes.data() + done, bytes.size() - done); });
+        if (wrote < 0)
+            ThrowSystemError(errno, shown, "cannot write");
+        done += static_cast<std::size_t>(wrote);
+    }
+}
 
 }  // namespace
 
-OutputFolder::OutputFolder(Folder folder) : folder_(std::move(folder))
+OutputFolder::OutputFolder(Folder folder, WriteOptions options)
+    : folder_(std::move(folder)), options_(std::move(options))
 {
 #if defined(O_TMPFILE)
-    stagesUnnamed_ = CanNameDescriptors() && !UnnamedFilesRefused();
+    stagesUnnamed_ = CanNameDescriptors() && !options_.NamedTemporaries;
 #endif
-#if defined(__linux__)
-    struct utsname system { };
-    groupReportsErrors_ = ::uname(&system) == 0 &&
-                          files_detail::SyncfsReportsWritebackErrors(system.release) &&
-                          SyncfsCoversEveryFile(folder_.Fd());
-#endif
+    groupReportsErrors_ = GroupSyncReportsEveryFile(folder_.Fd());
     seed_ = files_detail::NewSeed(static_cast<std::uint64_t>(::getpid()));
 }
 
@@ -245,58 +319,19 @@ StagedFile OutputFolder::Stage(std::string_view bytes, const std::string &name,
                                const std::string &shownName)
 {
     StagedFile staged = NewStaged(name, shownName);
-    const std::string &shown = staged.shown_;
-#if defined(O_TMPFILE)
-    // A file without a name: a run killed while writing it leaves nothing behind.
-    if (stagesUnnamed_) {
-        staged.handle_ = FileHandle(Retry(
-            [&] { return ::openat(folder_.Fd(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666); }));
-        if (!staged.handle_ && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-            ThrowSystemError(errno, shown, "cannot write");
-    }
-#endif
-    if (!staged.handle_) {
-        // Where files cannot be made without a name, a locked temporary name stands in.
-        for (;;) {
-            const std::string temp = NewTempName();
-            staged.handle_ = FileHandle(Retry([&] {
-                return ::openat(folder_.Fd(), temp.c_str(),
-                                O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0666);
-            }));
-            if (!staged.handle_) {
-                if (errno == EEXIST)
-                    continue;
-                ThrowSystemError(errno, shown, "cannot write");
-            }
-            staged.tempName_ = temp;
-            Retry([&] { return ::flock(staged.handle_.Get(), LOCK_EX); });
-            // A cleanup may have taken it in the instant before the lock; then try again.
-            struct stat mine {
-            }, named{};
-            if (::fstat(staged.handle_.Get(), &mine) == 0 &&
-                ::fstatat(folder_.Fd(), temp.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-                mine.st_ino == named.st_ino && mine.st_dev == named.st_dev)
-                break;
-            staged.tempName_.clear();
-        }
-    } else {
-        Retry([&] { return ::flock(staged.handle_.Get(), LOCK_EX); });
-    }
-    FaultPoint();
-
-    for (std::size_t done = 0; done < bytes.size();) {
-        const ssize_t wrote = Retry([&] {
-            return ::write(staged.handle_.Get(), bytes.data() + done, bytes.size() - done);
-        });
-        if (wrote < 0)
-            ThrowSystemError(errno, shown, "cannot write");
-        done += static_cast<std::size_t>(wrote);
-    }
+    if (stagesUnnamed_)
+        staged.handle_ = OpenUnnamed(folder_.Fd(), staged.shown_);
+    // Where files cannot be made without a name, a locked temporary name stands in.
+    if (!staged.handle_)
+        staged.handle_ = OpenUnderTemporaryName(
+            folder_.Fd(), [this] { return NewTempName(); }, staged.tempName_, staged.shown_);
+    Step();
+    WriteAll(staged.handle_.Get(), bytes, staged.shown_);
 #if defined(SYNC_FILE_RANGE_WRITE)
     // Start the bytes towards the disk now; Publish then mostly finds them there.
     ::sync_file_range(staged.handle_.Get(), 0, 0, SYNC_FILE_RANGE_WRITE);
 #endif
-    FaultPoint();
+    Step();
     return staged;
 }
 
@@ -326,24 +361,24 @@ void OutputFolder::Publish(StagedFile &file, const std::set<FileIdentity> &keep)
         throw FileError(ErrorCode::PathAccess, file.shown_, 0,
                         "is a listed file itself, reached through a link; it is not replaced");
     };
-    FaultPoint();
+    Step();
     const int dirFd = folder_.Fd();
 #if defined(O_TMPFILE)
     if (file.tempName_.empty()) {
+        // An unnamed file is linked under its name; where that name is taken, it takes a
+        // locked temporary name just for the rename over the old file.
         const std::string self = DescriptorPath(fd);
         if (::linkat(AT_FDCWD, self.c_str(), dirFd, file.name_.c_str(), AT_SYMLINK_FOLLOW) == 0) {
             file.Discard();
-            FaultPoint();
+            Step();
             return;
         }
         if (errno != EEXIST)
             fail("cannot write");
-        // No name can be linked over an existing file: the complete file takes a locked
-        // temporary name just for the rename over the old one.
         for (std::string temp = NewTempName();; temp = NewTempName()) {
             if (::linkat(AT_FDCWD, self.c_str(), dirFd, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) {
                 file.tempName_ = temp;
-                FaultPoint();
+                Step();
                 break;
             }
             if (errno != EEXIST)
@@ -357,7 +392,7 @@ void OutputFolder::Publish(StagedFile &file, const std::set<FileIdentity> &keep)
         fail("cannot replace");
     file.tempName_.clear();
     file.Discard();
-    FaultPoint();
+    Step();
 }
 
 void OutputFolder::MakeDurable(std::vector<StagedFile *> &files)
@@ -378,14 +413,14 @@ void OutputFolder::MakeDurable(std::vector<StagedFile *> &files)
 #else
     (void)files;
 #endif
-    FaultPoint();
+    Step();
 }
 
 void OutputFolder::SyncNames()
 {
     if (Retry([&] { return ::fsync(folder_.Fd()); }) != 0)
         ThrowSystemError(errno, folder_.Name(), "cannot sync the folder");
-    FaultPoint();
+    Step();
 }
 
 }  // namespace zerka
