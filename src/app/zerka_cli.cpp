@@ -23,6 +23,7 @@
 
 #include "app/cli_report.h"
 #include "conversion/batch_conversion.h"
+#include "conversion/key_file_list.h"
 #include "conversion/batch_summary.h"
 #include "conversion/conversion_report.h"
 #include "conversion/hierarchy_reader.h"
@@ -66,8 +67,9 @@ constexpr const char *kUsage =
     "Exit status:\n"
     " 0  every file was converted\n"
     " 1  some files were not converted\n"
-    " 2  usage error, a model file or folder that cannot be read (nothing is written\n"
-    "    then), or a report that could not be written\n"
+    " 2  usage error, a model file or folder that cannot be read, a DIR/New that cannot\n"
+    "    be made or written (nothing is written then), or a report that could not be\n"
+    "    written\n"
     "\n"
     "Environment:\n"
     "  SOURCE_DATE_EPOCH  a whole number of seconds since 1970 (UTC): the date written\n"
@@ -286,6 +288,11 @@ int Run(const CliOptions &options)
     batch.Match = options.Match;
     batch.Write = TestWriteOptions();
     const zerka::BatchResult result = zerka::ConvertAll(tables, folder, names, {}, batch);
+    // New cannot be made or written: one line, as for a folder that cannot be read.
+    if (!result.Ran) {
+        std::cerr << kProgramName << ": " << result.NotRunReason << '\n';
+        return kExitUsage;
+    }
     PrintWarnings(result);
     PrintResult(options, result);
     return CheckedExit(result.NotConvertedCount() == 0 ? kExitAllConverted : kExitSomeNotConverted);

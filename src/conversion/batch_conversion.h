@@ -27,8 +27,10 @@ struct FileOutcome {
 };
 
 struct BatchResult {
-    bool Ran = false;  // false when a hierarchy was missing and nothing was tried
-    std::string NotRunReason;  // then: which one, as the window shows it
+    // False when nothing was tried: a hierarchy was missing, or New cannot be made or
+    // written.
+    bool Ran = false;
+    std::string NotRunReason;  // then why, as the window shows it
     std::vector<FileOutcome> Files;  // every listed file, in list order
     std::shared_ptr<const JointTies> Ties;  // what the nodes were tied by, once it ran
 
@@ -46,15 +48,6 @@ struct BatchOptions {
     MatchOptions Match = {};
     WriteOptions Write = {};  // how New is written: for tests
 };
-
-// The names a folder offers as key files: its regular, non-hidden files whose name ends
-// in ".key" in any case, sorted by name ignoring case. Throws what ListRegularFiles throws
-// for a folder that is none or cannot be listed.
-std::vector<std::string> ListKeyFiles(const std::string &directory);
-
-// The output name of a listed name: without its last four characters, plus ".key".
-// A name shorter than four characters is code 5.
-std::string OutputNameFor(const std::string &listedName);
 
 // Why the batch cannot run yet ("Load the old hierarchy first: ..."); empty when both
 // hierarchies are loaded.

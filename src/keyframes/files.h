@@ -73,6 +73,8 @@ public:
     bool SameAs(const Folder &other) const;
     // The file name leads to, through links; empty when there is none or it cannot be told.
     FileIdentity IdentityOf(const std::string &name) const;
+    // Whether child/name in this folder is a file, not a folder (through links).
+    bool HoldsFile(const std::string &child, const std::string &name) const;
 
 private:
     friend class OutputFolder;

@@ -81,6 +81,12 @@ FileIdentity Folder::IdentityOf(const std::string &name) const
     return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }
 
+bool Folder::HoldsFile(const std::string &child, const std::string &name) const
+{
+    struct stat info { };
+    return ::fstatat(Fd(), (child + "/" + name).c_str(), &info, 0) == 0 && !S_ISDIR(info.st_mode);
+}
+
 std::vector<std::string> ListRegularFiles(const std::string &path, const std::string &name)
 {
     const int fd = Retry([&] { return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });

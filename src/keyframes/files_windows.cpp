@@ -294,6 +294,18 @@ void StagedFile::Discard()
 
 FileIdentity Folder::IdentityOf(const std::string &) const { return {}; }
 
+bool Folder::HoldsFile(const std::string &child, const std::string &name) const
+{
+    std::wstring folder;
+    try {
+        folder = FolderPath(Fd(), name, "cannot open");
+    } catch (const FileError &) {
+        return false;  // a folder that cannot be named holds nothing this can tell
+    }
+    const DWORD attributes = ::GetFileAttributesW((folder + Wide(child) + L"\\" + Wide(name)).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 // Windows has no unnamed files: every output is staged under a temporary name.
 OutputFolder::OutputFolder(Folder folder, WriteOptions options)
     : folder_(std::move(folder)), options_(std::move(options))

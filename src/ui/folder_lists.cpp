@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "conversion/batch_conversion.h"
+#include "conversion/key_file_list.h"
 #include "window_support.h"
 
 namespace zerka {

@@ -96,6 +96,15 @@ TEST_F(Cli, UsageAndHierarchyErrorsExitWithTwoAndWriteNothing)
     }
 }
 
+TEST_F(Cli, ANewThatCannotBeWrittenIsOneLineAndExitTwo)
+{
+    testing::WriteFile(dir / "keys/New", "in the way");
+    const RunResult run = RunCli(dir, Args());
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_EQ(run.Out, "2\n");
+    EXPECT_EQ(run.Err, "zerka-cli: New: is not a folder: Not a directory\n");
+}
+
 TEST_F(Cli, PrintsHelpAndVersion)
 {
     for (const char *flag : {"-h", "--help", "--dry-run --help"}) {

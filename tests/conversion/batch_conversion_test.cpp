@@ -8,10 +8,12 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 
 #include "conversion/batch_summary.h"
 #include "conversion/hierarchy_reader.h"
+#include "conversion/key_file_list.h"
 #include "keyframes/key_file_writer.h"
 #include "support/test_support.h"
 
@@ -21,14 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
-Names Failures(const BatchResult &result)
-{
-    Names lines;
-    for (const FileOutcome &file : result.Files)
-        if (!file.Converted)
-            lines.push_back(file.Name + ": " + file.Reason);
-    return lines;
-}
+Names Failures(const BatchResult &result) { return FailureLines(result); }
 
 Names NamesIn(const fs::path &folder)
 {
@@ -135,15 +130,59 @@ TEST_F(Batch, AnEmptyListMakesNoFolder)
     EXPECT_FALSE(fs::exists(dir / "New"));
 }
 
-TEST_F(Batch, ANewEntryThatIsNotAFolderFailsEveryFileWithoutTouchingTheSources)
+TEST_F(Batch, ANewThatCannotBeWrittenStopsTheBatchBeforeAnyFileWithOneReason)
+{
+    const struct {
+        const char *name;
+        std::function<void()> makeNew;
+        const char *reason;
+    } rows[] = {
+        {"a file", [&] { testing::WriteFile(dir / "New", "in the way"); },
+         "New: is not a folder: Not a directory"},
+#if !defined(_WIN32)
+        {"a dangling link", [&] { fs::create_symlink("gone", dir.Path() / "New"); },
+         "New: cannot open: No such file or directory"},
+        {"a read-only folder",
+         [&] {
+             fs::create_directory(dir.Path() / "New");
+             fs::permissions(dir.Path() / "New", fs::perms::owner_read | fs::perms::owner_exec);
+         },
+         "New: cannot write: Permission denied"},
+#endif
+    };
+    LoadHierarchies();
+    testing::WriteFile(dir / "a.key", keyText);
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        if (std::string(row.name) == "a read-only folder" && !testing::PermissionBitsApply())
+            continue;
+        row.makeNew();
+        int progressed = 0;
+        const BatchResult result = ConvertAll(tables, dir.Path().string(), {"a.key"},
+                                              [&](int) { ++progressed; });
+        EXPECT_FALSE(result.Ran);
+        EXPECT_EQ(result.NotRunReason, row.reason);
+        EXPECT_TRUE(result.Files.empty());
+        EXPECT_EQ(progressed, 0);
+        EXPECT_EQ(testing::ReadFile(dir / "a.key"), keyText);
+        fs::permissions(dir.Path(), fs::perms::owner_all, fs::perm_options::add);
+        if (fs::is_directory(fs::symlink_status(dir.Path() / "New")))
+            fs::permissions(dir.Path() / "New", fs::perms::owner_all);
+        fs::remove(dir.Path() / "New");
+    }
+}
+
+TEST_F(Batch, AFailedFileWhoseOutputIsLeftFromAnEarlierRunSaysSo)
 {
     LoadHierarchies();
     testing::WriteFile(dir / "a.key", keyText);
-    testing::WriteFile(dir / "New", "in the way");
-    const BatchResult result = ConvertAll(tables, dir.Path().string(), {"a.key"});
-    EXPECT_EQ(Failures(result), Names{"a.key: New: is not a folder: Not a directory"});
-    EXPECT_EQ(testing::ReadFile(dir / "New"), "in the way");
-    EXPECT_EQ(testing::ReadFile(dir / "a.key"), keyText);
+    testing::WriteFile(dir / "b.key", "# k\r\nNODES 1\r\nNODE x\r\n");
+    ConvertAll(tables, dir.Path().string(), {"a.key"});
+    testing::WriteFile(dir / "a.key", "# k\r\nNODES 1\r\nNODE x\r\n");
+    const BatchResult result = ConvertAll(tables, dir.Path().string(), {"a.key", "b.key"});
+    EXPECT_EQ(Failures(result),
+              (Names{"a.key: NODE 'x' is not a number (line 3); New/a.key is from an earlier run",
+                     "b.key: NODE 'x' is not a number (line 3)"}));
 }
 
 TEST_F(Batch, NamesDifferingOnlyInCaseDoNotOverwriteEachOthersOutput)

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "conversion/batch_conversion.h"
+#include "conversion/key_file_list.h"
 #include "keyframes/files.h"
 #include "keyframes/key_file_reader.h"
 #include "support/test_support.h"
