@@ -279,11 +279,13 @@ void frmMain::cmdAll_Click()
 
         setListsEnabled(false);
         Text1->clear();
-        showMessage(QString::number(names.size()));
-        if (!names.empty())
-            pb1->setMaximum(static_cast<int>(names.size()));
-        const BatchResult result = ConvertAll(tables_, directory, names, [this](int done) {
-            pb1->setValue(done);
+        const int listed = static_cast<int>(names.size());
+        if (listed > 0)
+            pb1->setMaximum(listed);
+        showProgress(0, listed);
+        showMessage(QString::number(listed));
+        const BatchResult result = ConvertAll(tables_, directory, names, [this, listed](int done) {
+            showProgress(done, listed);
             // The batch holds the event loop until it ends; paint events still get through,
             // so the bar moves and boxes are drawn where they belong, while the user's input
             // waits as the busy pointer says.
@@ -337,6 +339,14 @@ void frmMain::setListsEnabled(bool enabled)
 {
     Dir1->setEnabled(enabled);
     File1->setEnabled(enabled);
+}
+
+// The bar's own percentage says little of a long batch; the count says how far it got.
+void frmMain::showProgress(int done, int listed)
+{
+    pb1->setValue(done);
+    pb1->setFormat(QStringLiteral("%1 of %2").arg(done).arg(listed));
+    pb1->setTextVisible(true);
 }
 
 void frmMain::showMessage(const QString &text) { dialogs_->showMessage(this, text); }

@@ -59,6 +59,7 @@ private:
     void loadHierarchy(bool isOld);
     void raiseStepCount();
     void setListsEnabled(bool enabled);
+    void showProgress(int done, int listed);
     void showMessage(const QString &text);
 
     KeyframeTables &tables_;
