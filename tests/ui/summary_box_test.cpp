@@ -1,0 +1,175 @@
+// SPDX-License-Identifier: MIT
+#include <QtTest>
+
+#include "conversion/hierarchy_reader.h"
+#include "ui/summary_box.h"
+#include "ui_test_support.h"
+
+using namespace zerka;
+using namespace zerka::testing;
+
+Q_DECLARE_METATYPE(zerka::BatchResult)
+
+namespace {
+
+constexpr int kLineWidth = 400;
+const QString kLongReason =
+    "the model names joint 7 " + QString("very_long_joint_name_").repeated(20);
+
+FileOutcome Converted(const char *name, std::vector<std::string> warnings = {})
+{
+    FileOutcome file{name, name, true, {}, {}, std::move(warnings)};
+    return file;
+}
+
+FileOutcome Failed(const QString &name, const QString &reason)
+{
+    return {name.toStdString(), name.toStdString(), false, reason.toStdString(), {}, {}};
+}
+
+QString FailedName(int n) { return QString("f%1.key").arg(n, 2, 10, QChar('0')); }
+
+}  // namespace
+
+class SummaryBoxTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir_;
+    std::shared_ptr<const JointTies> ties_;
+
+    // Joint 1 is head in the old model and sensor in the new one: the report suggests
+    // a rename for it.
+    BatchResult ran(std::vector<FileOutcome> files) const
+    {
+        BatchResult result;
+        result.Ran = true;
+        result.Files = std::move(files);
+        result.Ties = ties_;
+        return result;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        WriteBytes(dir_.filePath("old.3do"),
+                   ModelFileText({{"mesh1", "0.0", "0.0", "0.0"}, {"head", "0.0", "0.0", "0.0"}}));
+        WriteBytes(dir_.filePath("new.3do"), ModelFileText({{"mesh1", "1.0", "0.0", "0.0"},
+                                                            {"sensor", "0.0", "0.0", "0.0"}}));
+        KeyframeTables tables;
+        LoadHierarchy(tables, dir_.filePath("old.3do").toStdString(), true, "old.3do");
+        LoadHierarchy(tables, dir_.filePath("new.3do").toStdString(), false, "new.3do");
+        ties_ = std::make_shared<const JointTies>(tables, MatchOptions{});
+    }
+
+    void composesTextAndDetails_data()
+    {
+        QTest::addColumn<BatchResult>("result");
+        QTest::addColumn<bool>("summary");
+        // The box's lines; one ending in "…" is that beginning, elided.
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QStringList>("inDetails");  // none: the box has no details
+
+        const QString notNumber = "NODE 'x' is not a number (line 2)";
+        std::vector<FileOutcome> files{
+            Converted("a.key", {"1 node is on a joint the new model numbers differently; "
+                                "--renumber follows it"}),
+            Converted("b.key", {"already converted by Zerka; converting it again shifts it "
+                                "twice",
+                                "no node matches the new model; written unchanged"}),
+            Converted("c.key")};
+        files.push_back(Failed(FailedName(1), kLongReason));
+        for (int n = 2; n <= 40; ++n)
+            files.push_back(Failed(FailedName(n), notNumber));
+        QStringList lines{"Converted:  3", "Not Converted:  40", "", "f01.key: the model names…"};
+        for (int n = 2; n <= 10; ++n)
+            lines << FailedName(n) + ": " + notNumber;
+        lines << "\u2026 and 30 more"
+              << ""
+              << "2 files with warnings";
+        QStringList inDetails{"f01.key: " + kLongReason};
+        for (int n = 2; n <= 40; ++n)
+            inDetails << FailedName(n) + ": " + notNumber + "\r\n";
+        inDetails << "a.key: 1 node is on a joint the new model numbers differently; "
+                     "zerka-cli --renumber follows it\r\n"
+                  << "b.key: already converted by Zerka; converting it again shifts it twice\r\n"
+                  << "b.key: no node matches the new model; written unchanged\r\n"
+                  << "Joints of old.3do (2) and new.3do (2), tied by number and name:\r\n"
+                  << "perhaps zerka-cli --rename head=sensor"
+                  << "f40.key: not converted: " + notNumber;
+        QTest::newRow("forty failures, two files with warnings")
+            << ran(files) << true << lines << inDetails;
+
+        QTest::newRow("one failure")
+            << ran({Converted("c.key"), Failed("bad.key", notNumber)}) << true
+            << QStringList{"Converted:  1", "Not Converted:  1", "", "bad.key: " + notNumber}
+            << QStringList{"bad.key: " + notNumber + "\r\n", "bad.key: not converted: "};
+        QTest::newRow("one file with warnings")
+            << ran({Converted("a.key", {"made for a model of 3 joints; old.3do has 2"})}) << true
+            << QStringList{"Converted:  1", "Not Converted:  0", "", "1 file with warnings"}
+            << QStringList{"a.key: made for a model of 3 joints; old.3do has 2\r\n", "Joints of "};
+        QTest::newRow("all converted cleanly: the counts alone")
+            << ran({Converted("a.key"), Converted("b.key")}) << true
+            << QStringList{"Converted:  2", "Not Converted:  0"} << QStringList{};
+
+        BatchResult notRun;
+        notRun.NotRunReason = "cannot make the folder New in /keys: Permission denied";
+        QTest::newRow("did not run: the reason alone")
+            << notRun << false << QStringList{QString::fromStdString(notRun.NotRunReason)}
+            << QStringList{};
+    }
+
+    void composesTextAndDetails()
+    {
+        QFETCH(BatchResult, result);
+        QFETCH(bool, summary);
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, inDetails);
+        const QFontMetrics metrics(QApplication::font());
+        const BatchBox box = ComposeBatchBox(result, metrics, kLineWidth);
+
+        QCOMPARE(box.Summary, summary);
+        const QStringList shown = box.Text.split("\r\n");
+        QCOMPARE(shown.size(), lines.size());
+        for (int i = 0; i < lines.size(); ++i) {
+            QVERIFY2(metrics.horizontalAdvance(shown[i]) <= kLineWidth, qPrintable(shown[i]));
+            if (lines[i].endsWith(u'…'))
+                QVERIFY2(shown[i].startsWith(lines[i].chopped(1)) && shown[i].endsWith(u'…'),
+                         qPrintable(shown[i]));
+            else
+                QCOMPARE(shown[i], lines[i]);
+        }
+        QVERIFY(!box.Text.contains(QRegularExpression("[^\r]\n")));
+
+        QCOMPARE(box.Details.isEmpty(), inDetails.isEmpty());
+        for (const QString &part : inDetails)
+            QVERIFY2(box.Details.contains(part), qPrintable(part));
+        QVERIFY(!box.Details.contains(QRegularExpression("[^\r]\n")));
+        QVERIFY(!box.Details.contains(QRegularExpression("(?<!zerka-cli )--ren")));
+    }
+
+    void namesOptionsAsZerkaCliOnes_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("renumber") << "2 nodes are ...; --renumber follows them"
+                                  << "2 nodes are ...; zerka-cli --renumber follows them";
+        QTest::newRow("rename, twice on a line")
+            << "perhaps --rename a=b; matched through --rename"
+            << "perhaps zerka-cli --rename a=b; matched through zerka-cli --rename";
+        QTest::newRow("named already") << "use zerka-cli --renumber"
+                                       << "use zerka-cli --renumber";
+        QTest::newRow("another option") << "--report lists them"
+                                        << "--report lists them";
+    }
+
+    void namesOptionsAsZerkaCliOnes()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, named);
+        QCOMPARE(WithCliOptionNames(text), named);
+    }
+};
+
+QTEST_MAIN(SummaryBoxTest)
+#include "summary_box_test.moc"
