@@ -16,7 +16,6 @@
 
 #include "caption_controls.h"
 #include "conversion/batch_conversion.h"
-#include "conversion/batch_summary.h"
 #include "conversion/hierarchy_reader.h"
 #include "dialogs.h"
 #include "flex_grid.h"
@@ -24,6 +23,7 @@
 #include "frm_edit.h"
 #include "key_info_views.h"
 #include "keyframes/key_file_reader.h"
+#include "summary_box.h"
 #include "window_support.h"
 
 // Resources of a static library are registered by name, outside any namespace.
@@ -292,7 +292,7 @@ void frmMain::cmdAll_Click()
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         });
         setListsEnabled(true);
-        showMessage(WithCrLfBreaks(QString::fromStdString(BatchSummaryText(result))));
+        showBatchBox(result);
     } catch (const std::exception &error) {
         setListsEnabled(true);
         showMessage(QString::fromStdString(error.what()));
@@ -347,6 +347,19 @@ void frmMain::showProgress(int done, int listed)
     pb1->setValue(done);
     pb1->setFormat(QStringLiteral("%1 of %2").arg(done).arg(listed));
     pb1->setTextVisible(true);
+}
+
+// Lines of the summary are elided to the width of the screen the window is on, where
+// the box opens.
+void frmMain::showBatchBox(const BatchResult &result)
+{
+    const QScreen *screen = this->screen();
+    const int lineWidth = screen ? SummaryLineWidth(screen->availableGeometry()) : width();
+    const BatchBox box = ComposeBatchBox(result, fontMetrics(), lineWidth);
+    if (box.Summary)
+        dialogs_->showSummary(this, box.Text, box.Details);
+    else
+        showMessage(box.Text);
 }
 
 void frmMain::showMessage(const QString &text) { dialogs_->showMessage(this, text); }

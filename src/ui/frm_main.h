@@ -13,6 +13,7 @@ class QPushButton;
 
 namespace zerka {
 
+struct BatchResult;
 class Dialogs;
 class DirectoryList;
 class DriveList;
@@ -60,6 +61,7 @@ private:
     void raiseStepCount();
     void setListsEnabled(bool enabled);
     void showProgress(int done, int listed);
+    void showBatchBox(const BatchResult &result);
     void showMessage(const QString &text);
 
     KeyframeTables &tables_;

@@ -237,6 +237,7 @@ private slots:
         const QByteArray source = ReadBytes(path("keys/a.key"));
         w.control<QPushButton>("cmdAll")->click();
         QCOMPARE(w.Boxes->Messages, QStringList({"2", "Converted:  2\r\nNot Converted:  0"}));
+        QCOMPARE(w.Boxes->SummaryDetails, QStringList{QString()});  // nothing more to tell
         QCOMPARE(w.control<QProgressBar>("pb1")->value(), 2);
         QCOMPARE(w.control<QProgressBar>("pb1")->maximum(), 2);
         QCOMPARE(w.control<QProgressBar>("pb1")->text(), QString("2 of 2"));
@@ -399,6 +400,10 @@ private slots:
         QCOMPARE(w.Boxes->Messages.size(), 2);
         QCOMPARE(w.Boxes->Messages[1], QString("Converted:  2\r\nNot Converted:  1\r\n\r\n"
                                                "bad.key: NODE 'x' is not a number (line 2)"));
+        QCOMPARE(w.Boxes->SummaryDetails.size(), 1);
+        QVERIFY(w.Boxes->SummaryDetails[0].startsWith(
+            "bad.key: NODE 'x' is not a number (line 2)\r\n\r\nJoints of body.3do (1) and "
+            "new.3do (1)"));
         QVERIFY(!QFile::exists(path("keys/New/bad.key")));
         for (const char *list : {"Drive1", "Dir1", "File1"})
             QVERIFY2(w.control<QWidget>(list)->isEnabled(), list);

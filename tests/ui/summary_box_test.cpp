@@ -1,4 +1,10 @@
 // SPDX-License-Identifier: MIT
+#include <QAbstractButton>
+#include <QLabel>
+#include <QMessageBox>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextEdit>
 #include <QtTest>
 
 #include "conversion/hierarchy_reader.h"
@@ -168,6 +174,46 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, named);
         QCOMPARE(WithCliOptionNames(text), named);
+    }
+
+    // Under the offscreen tests the screen is 640 x 360: shown, the details do not fit.
+    void summaryBoxKeepsWithinItsScreenWithAndWithoutDetails()
+    {
+        std::vector<FileOutcome> files;
+        for (int n = 1; n <= 40; ++n)
+            files.push_back(Failed(FailedName(n), kLongReason));
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        const BatchBox composed = ComposeBatchBox(ran(files), QFontMetrics(QApplication::font()),
+                                                  SummaryLineWidth(available));
+        const auto box = MakeSummaryBox(nullptr, composed.Text, composed.Details);
+        box->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+        QAbstractButton *ok = box->button(QMessageBox::Ok);
+        QAbstractButton *details = nullptr;
+        for (QAbstractButton *button : box->buttons())
+            if (button != ok)
+                details = button;
+        QVERIFY(details);
+
+        for (const char *state : {"details hidden", "details shown", "details hidden again"}) {
+            QCoreApplication::sendPostedEvents();
+            QVERIFY2(available.contains(box->frameGeometry()), state);
+            QVERIFY2(box->rect().contains(QRect(ok->mapTo(box.get(), QPoint()), ok->size())),
+                     state);
+            const auto *label = box->findChild<QLabel *>("qt_msgbox_label");
+            QVERIFY2(box->rect().contains(label->geometry()), state);
+            // Every line whole on one line: elided to the screen, never wrapped or cut.
+            const QSize whole = label->sizeHint();
+            QVERIFY2(!label->wordWrap() && label->width() >= whole.width() &&
+                         label->height() >= whole.height(),
+                     state);
+            details->click();
+        }
+        QCoreApplication::sendPostedEvents();
+        const auto *area = box->findChild<QTextEdit *>();
+        QVERIFY(area->isVisible());
+        QVERIFY(area->verticalScrollBar()->maximum() > 0);
+        QVERIFY(area->toPlainText().contains("f40.key: " + kLongReason));
     }
 };
 
