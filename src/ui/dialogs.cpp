@@ -1,9 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "dialogs.h"
 
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
+#include <QScreen>
+#include <QTextEdit>
+#include <algorithm>
 
 #include "keyframes/keyframe_tables.h"
 #include "window_support.h"
@@ -21,7 +30,126 @@ public:
     ArrowWhileAsking &operator=(const ArrowWhileAsking &) = delete;
 };
 
+// rect, no larger than available and moved as little as it takes to lie within it.
+QRect FitWithin(QRect rect, const QRect &available)
+{
+    rect.setSize(rect.size().boundedTo(available.size()));
+    rect.moveLeft(std::clamp(rect.left(), available.left(),
+                             available.left() + available.width() - rect.width()));
+    rect.moveTop(std::clamp(rect.top(), available.top(),
+                            available.top() + available.height() - rect.height()));
+    return rect;
+}
+
+// QMessageBox sizes itself when shown, when its layout changes and when its details are
+// shown or hidden, wrapping lines wider than half the screen and growing as tall as its
+// text and details need; this box then takes the size over, so that it fits its screen.
+class SummaryBox final : public QMessageBox {
+public:
+    SummaryBox(QWidget *parent, const QString &text, const QString &details)
+        : QMessageBox(QMessageBox::NoIcon, QString::fromLatin1(kAppCaption), WithLfBreaks(text),
+                      QMessageBox::Ok, parent)
+    {
+        setTextFormat(Qt::PlainText);  // a file name or a reason is never markup
+        if (details.isEmpty())
+            return;
+        setDetailedText(WithLfBreaks(details));
+        if (QTextEdit *area = detailsArea()) {
+            // The report's tables line up in columns only unwrapped, in a fixed font.
+            area->setLineWrapMode(QTextEdit::NoWrap);
+            area->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+            detailsHeight_ = area->maximumHeight();
+        }
+        // QMessageBox sizes the box anew when its details are shown or hidden, on the
+        // click; connected after its own handler, this one runs after it.
+        if (auto *buttons = findChild<QDialogButtonBox *>())
+            connect(buttons, &QDialogButtonBox::clicked, this, [this] {
+                if (isVisible())
+                    fitToScreen(Anchor::TopLeft);
+            });
+    }
+
+protected:
+    bool event(QEvent *event) override
+    {
+        const bool handled = QMessageBox::event(event);
+        if (event->type() == QEvent::LayoutRequest && isVisible())
+            fitToScreen(Anchor::TopLeft);
+        return handled;
+    }
+
+    void showEvent(QShowEvent *event) override
+    {
+        QMessageBox::showEvent(event);
+        fitToScreen(Anchor::Center);  // QDialog has just centred the box as QMessageBox sized it
+    }
+
+private:
+    QTextEdit *detailsArea() const { return findChild<QTextEdit *>(); }
+
+    QSize laidOutSize() const
+    {
+        layout()->activate();
+        return layout()->totalMinimumSize();
+    }
+
+    // What stays in place when the box changes size: it opens centred, and later grows
+    // and shrinks downwards as QMessageBox would have it.
+    enum class Anchor { Center, TopLeft };
+
+    void fitToScreen(Anchor anchor)
+    {
+        const QScreen *screen = this->screen();
+        if (!screen || !layout())
+            return;
+        // The lines come elided to the screen's width; wrapped, they would take two lines.
+        if (auto *label = findChild<QLabel *>(QStringLiteral("qt_msgbox_label")))
+            label->setWordWrap(false);
+        const QRect available = screen->availableGeometry();
+        const QSize frame = frameGeometry().size() - size();
+        const QSize room = available.size() - frame;
+
+        QSize wanted = laidOutSize();
+        QTextEdit *area = detailsArea();
+        if (area && area->isVisible() && detailsHeight_ > 0) {
+            const int fewLines = 3 * area->fontMetrics().lineSpacing();
+            const int height = std::clamp(area->maximumHeight() - (wanted.height() - room.height()),
+                                          std::min(fewLines, detailsHeight_), detailsHeight_);
+            if (height != area->maximumHeight()) {
+                area->setFixedHeight(height);
+                area->parentWidget()->layout()->activate();  // the box's layout learns of it
+                wanted = laidOutSize();
+            }
+        }
+        const QRect before = frameGeometry();
+        setFixedSize(wanted.boundedTo(room));
+        QRect placed(before.topLeft(), size() + frame);
+        if (anchor == Anchor::Center)
+            placed.moveCenter(before.center());
+        move(FitWithin(placed, available).topLeft());
+        // Each change above asks for another layout, which QMessageBox would answer by
+        // sizing the box its own way again.
+        QCoreApplication::removePostedEvents(this, QEvent::LayoutRequest);
+    }
+
+    int detailsHeight_ = 0;  // as QMessageBox makes the area; a short screen takes some back
+};
+
 }  // namespace
+
+std::unique_ptr<QMessageBox> MakeSummaryBox(QWidget *parent, const QString &text,
+                                            const QString &details)
+{
+    return std::make_unique<SummaryBox>(parent, text, details);
+}
+
+void QtDialogs::showSummary(QWidget *parent, const QString &text, const QString &details)
+{
+    const std::unique_ptr<QMessageBox> box = MakeSummaryBox(parent, text, details);
+    box->setWindowModality(Qt::ApplicationModal);
+    ArrowWhileAsking arrow;
+    box->exec();
+}
 
 void QtDialogs::showMessage(QWidget *parent, const QString &text)
 {

@@ -5,6 +5,7 @@
 #include <memory>
 
 class QFileDialog;
+class QMessageBox;
 class QWidget;
 
 namespace zerka {
@@ -19,6 +20,10 @@ public:
     // with CR LF.
     virtual void showMessage(QWidget *parent, const QString &text) = 0;
 
+    // The box after a batch: like showMessage, with details (CR LF too) behind its
+    // "Show Details..." button unless they are empty. It fits the screen it is on.
+    virtual void showSummary(QWidget *parent, const QString &text, const QString &details) = 0;
+
     // Asks for the model file of a hierarchy, starting in startFolder, and returns its
     // path. Throws FileError code 32755 (Cancelled) when the person cancels.
     virtual QString openHierarchyFile(QWidget *parent, const QString &startFolder) = 0;
@@ -28,8 +33,16 @@ public:
 class QtDialogs final : public Dialogs {
 public:
     void showMessage(QWidget *parent, const QString &text) override;
+    void showSummary(QWidget *parent, const QString &text, const QString &details) override;
     QString openHierarchyFile(QWidget *parent, const QString &startFolder) override;
 };
+
+// The summary box QtDialogs shows, set up but not shown. Once laid out, and again when
+// its details are shown or hidden, it keeps within the available geometry of its
+// screen: its lines stay as they come (elided, never wrapped), and when the screen is too
+// short the details area gives up height and scrolls.
+std::unique_ptr<QMessageBox> MakeSummaryBox(QWidget *parent, const QString &text,
+                                            const QString &details);
 
 // The dialog QtDialogs asks for a model file with, set up but not shown: it opens in
 // startFolder with "*.3do" in its name field.

@@ -17,6 +17,20 @@ namespace {
 
 constexpr int kPathRole = Qt::UserRole;
 
+// What the kernel, systemd and containers mount for themselves (snap packages are
+// squashfs images): no person's files live there, and a file manager does not show them.
+constexpr const char *kPseudoFileSystems[] = {
+    "autofs",    "binfmt_misc", "bpf",      "cgroup",     "cgroup2", "configfs",   "debugfs",
+    "devpts",    "devtmpfs",    "efivarfs", "fuse.lxcfs", "fusectl", "hugetlbfs",  "mqueue",
+    "nsfs",      "overlay",     "proc",     "pstore",     "ramfs",   "rpc_pipefs", "securityfs",
+    "selinuxfs", "squashfs",    "sysfs",    "tmpfs",      "tracefs",
+};
+
+// Volumes mounted in these (or the folder itself) belong to the system: boot partitions,
+// runtime folders (the desktop's own FUSE mounts among them), container bind mounts.
+constexpr const char *kSystemFolders[] = {"/boot", "/dev", "/etc", "/proc", "/run",
+                                          "/snap", "/sys", "/tmp", "/usr",  "/var"};
+
 QString CleanPath(const QString &path)
 {
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
@@ -55,21 +69,39 @@ QString ShownName(const QString &folder)
 
 }  // namespace
 
+bool IsPersonVolume(const QString &root, const QByteArray &fileSystemType)
+{
+    if (std::any_of(std::begin(kPseudoFileSystems), std::end(kPseudoFileSystems),
+                    [&fileSystemType](const char *type) { return fileSystemType == type; }))
+        return false;
+    if (root.contains(QLatin1String("/.")))
+        return false;  // hidden on purpose by whoever mounted it
+    if (root.startsWith(QLatin1String("/run/media/")))
+        return true;  // where desktops mount a person's removable drives
+    return std::none_of(
+        std::begin(kSystemFolders), std::end(kSystemFolders), [&root](const char *folder) {
+            const QLatin1String prefix(folder);
+            return root == prefix || (root.startsWith(prefix) && root.at(prefix.size()) == '/');
+        });
+}
+
 QStringList MountedRoots()
 {
-    QStringList roots;
+    QStringList volumes;
     for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
         // Containers mount single files (/etc/hosts); only folders are drives.
-        if (volume.isValid() && volume.isReady() && QFileInfo(volume.rootPath()).isDir())
-            roots.append(volume.rootPath());
+        if (volume.isValid() && volume.isReady() && QFileInfo(volume.rootPath()).isDir() &&
+            IsPersonVolume(volume.rootPath(), volume.fileSystemType()))
+            volumes.append(volume.rootPath());
     }
-    roots.append(QDir::rootPath());
-    roots.removeDuplicates();
-    std::sort(roots.begin(), roots.end(), [](const QString &a, const QString &b) {
-        if (a == QDir::rootPath() || b == QDir::rootPath())
-            return a == QDir::rootPath() && b != QDir::rootPath();
+    std::sort(volumes.begin(), volumes.end(), [](const QString &a, const QString &b) {
         return a.compare(b, Qt::CaseInsensitive) < 0;
     });
+    QStringList roots{QDir::rootPath()};
+    if (QFileInfo(QDir::homePath()).isDir())
+        roots.append(QDir::homePath());
+    roots.append(volumes);
+    roots.removeDuplicates();
     return roots;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QByteArray>
 #include <QComboBox>
 #include <QListWidget>
 #include <QStringList>
@@ -8,8 +9,14 @@
 
 namespace zerka {
 
-// The roots of the mounted file systems that are folders, "/" first, the rest sorted.
+// The drives a person expects: "/", then the home folder, then the mounted volumes a file
+// manager shows (see IsPersonVolume), sorted; no root twice.
 QStringList MountedRoots();
+
+// Whether a volume mounted at root with this file system type holds a person's files:
+// not a pseudo file system the kernel or a container makes, nor one mounted in a
+// system folder or a hidden one.
+bool IsPersonVolume(const QString &root, const QByteArray &fileSystemType);
 
 // The root among roots that holds path: the longest one that is path or a folder above it.
 // Empty when none does.

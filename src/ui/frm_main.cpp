@@ -16,7 +16,6 @@
 
 #include "caption_controls.h"
 #include "conversion/batch_conversion.h"
-#include "conversion/batch_summary.h"
 #include "conversion/hierarchy_reader.h"
 #include "dialogs.h"
 #include "flex_grid.h"
@@ -24,6 +23,7 @@
 #include "frm_edit.h"
 #include "key_info_views.h"
 #include "keyframes/key_file_reader.h"
+#include "summary_box.h"
 #include "window_support.h"
 
 // Resources of a static library are registered by name, outside any namespace.
@@ -279,18 +279,20 @@ void frmMain::cmdAll_Click()
 
         setListsEnabled(false);
         Text1->clear();
-        showMessage(QString::number(names.size()));
-        if (!names.empty())
-            pb1->setMaximum(static_cast<int>(names.size()));
-        const BatchResult result = ConvertAll(tables_, directory, names, [this](int done) {
-            pb1->setValue(done);
+        const int listed = static_cast<int>(names.size());
+        if (listed > 0)
+            pb1->setMaximum(listed);
+        showProgress(0, listed);
+        showMessage(QString::number(listed));
+        const BatchResult result = ConvertAll(tables_, directory, names, [this, listed](int done) {
+            showProgress(done, listed);
             // The batch holds the event loop until it ends; paint events still get through,
             // so the bar moves and boxes are drawn where they belong, while the user's input
             // waits as the busy pointer says.
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         });
         setListsEnabled(true);
-        showMessage(WithCrLfBreaks(QString::fromStdString(BatchSummaryText(result))));
+        showBatchBox(result);
     } catch (const std::exception &error) {
         setListsEnabled(true);
         showMessage(QString::fromStdString(error.what()));
@@ -337,6 +339,27 @@ void frmMain::setListsEnabled(bool enabled)
 {
     Dir1->setEnabled(enabled);
     File1->setEnabled(enabled);
+}
+
+// The bar's own percentage says little of a long batch; the count says how far it got.
+void frmMain::showProgress(int done, int listed)
+{
+    pb1->setValue(done);
+    pb1->setFormat(QStringLiteral("%1 of %2").arg(done).arg(listed));
+    pb1->setTextVisible(true);
+}
+
+// Lines of the summary are elided to the width of the screen the window is on, where
+// the box opens.
+void frmMain::showBatchBox(const BatchResult &result)
+{
+    const QScreen *screen = this->screen();
+    const int lineWidth = screen ? SummaryLineWidth(screen->availableGeometry()) : width();
+    const BatchBox box = ComposeBatchBox(result, fontMetrics(), lineWidth);
+    if (box.Summary)
+        dialogs_->showSummary(this, box.Text, box.Details);
+    else
+        showMessage(box.Text);
 }
 
 void frmMain::showMessage(const QString &text) { dialogs_->showMessage(this, text); }

@@ -13,6 +13,7 @@ class QPushButton;
 
 namespace zerka {
 
+struct BatchResult;
 class Dialogs;
 class DirectoryList;
 class DriveList;
@@ -59,6 +60,8 @@ private:
     void loadHierarchy(bool isOld);
     void raiseStepCount();
     void setListsEnabled(bool enabled);
+    void showProgress(int done, int listed);
+    void showBatchBox(const BatchResult &result);
     void showMessage(const QString &text);
 
     KeyframeTables &tables_;

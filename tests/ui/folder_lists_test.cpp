@@ -34,12 +34,41 @@ private slots:
         QCOMPARE(VolumeRootOf(path, {"/", "/home", "/media/usb"}), root);
     }
 
-    void mountedRootsStartWithTheFileSystemRoot()
+    void mountedRootsStartWithTheFileSystemRootAndHome()
     {
         QStringList roots = MountedRoots();
-        QVERIFY(!roots.isEmpty());
+        QVERIFY(roots.size() >= 2);
         QCOMPARE(roots.first(), QString("/"));
+        QCOMPARE(roots.at(1), QDir::homePath());
         QCOMPARE(roots.removeDuplicates(), 0);
+    }
+
+    void personVolumesAreTheOnesAFileManagerShows_data()
+    {
+        QTest::addColumn<QString>("root");
+        QTest::addColumn<QByteArray>("type");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("a USB stick") << "/media/ann/USB" << QByteArray("vfat") << true;
+        QTest::newRow("a stick under /run/media")
+            << "/run/media/ann/USB" << QByteArray("exfat") << true;
+        QTest::newRow("a disk in /mnt") << "/mnt/data" << QByteArray("ext4") << true;
+        QTest::newRow("a network share") << "/home/ann/share" << QByteArray("fuse.sshfs") << true;
+        QTest::newRow("cgroup v2") << "/sys/fs/cgroup" << QByteArray("cgroup2") << false;
+        QTest::newRow("tmpfs anywhere") << "/mnt/scratch" << QByteArray("tmpfs") << false;
+        QTest::newRow("a snap package") << "/snap/core22/1380" << QByteArray("squashfs") << false;
+        QTest::newRow("a container root") << "/" << QByteArray("overlay") << false;
+        QTest::newRow("the runtime folder") << "/run/user/1000/doc" << QByteArray("fuse") << false;
+        QTest::newRow("a hidden mount") << "/home/ann/.cache/x" << QByteArray("ext4") << false;
+        QTest::newRow("a name starting like a system folder")
+            << "/varied" << QByteArray("ext4") << true;
+    }
+
+    void personVolumesAreTheOnesAFileManagerShows()
+    {
+        QFETCH(QString, root);
+        QFETCH(QByteArray, type);
+        QFETCH(bool, shown);
+        QCOMPARE(IsPersonVolume(root, type), shown);
     }
 
     void directoryListWalksDownAndUpByKeyboardAndMouse()

@@ -237,8 +237,10 @@ private slots:
         const QByteArray source = ReadBytes(path("keys/a.key"));
         w.control<QPushButton>("cmdAll")->click();
         QCOMPARE(w.Boxes->Messages, QStringList({"2", "Converted:  2\r\nNot Converted:  0"}));
+        QCOMPARE(w.Boxes->SummaryDetails, QStringList{QString()});  // nothing more to tell
         QCOMPARE(w.control<QProgressBar>("pb1")->value(), 2);
         QCOMPARE(w.control<QProgressBar>("pb1")->maximum(), 2);
+        QCOMPARE(w.control<QProgressBar>("pb1")->text(), QString("2 of 2"));
         QVERIFY(w.control<FileList>("File1")->isEnabled());
         QVERIFY(!QGuiApplication::overrideCursor());
         QCOMPARE(ReadBytes(path("keys/a.key")), source);
@@ -383,21 +385,30 @@ private slots:
         load(w, "cmdLoad3do", path("models/new.3do"));
         // While the batch runs (its first box is up) only the folder and file lists are off.
         QStringList enabledDuringBatch;
+        QString progressDuringBatch;
         w.Boxes->OnMessage = [&] {
-            if (w.Boxes->Messages.size() == 1)
-                for (const char *list : {"Drive1", "Dir1", "File1"})
-                    if (w.control<QWidget>(list)->isEnabled())
-                        enabledDuringBatch.append(list);
+            if (w.Boxes->Messages.size() != 1)
+                return;
+            for (const char *list : {"Drive1", "Dir1", "File1"})
+                if (w.control<QWidget>(list)->isEnabled())
+                    enabledDuringBatch.append(list);
+            progressDuringBatch = w.control<QProgressBar>("pb1")->text();
         };
         w.control<QPushButton>("cmdAll")->click();
         QCOMPARE(enabledDuringBatch, QStringList{"Drive1"});
+        QCOMPARE(progressDuringBatch, QString("0 of 3"));
         QCOMPARE(w.Boxes->Messages.size(), 2);
         QCOMPARE(w.Boxes->Messages[1], QString("Converted:  2\r\nNot Converted:  1\r\n\r\n"
                                                "bad.key: NODE 'x' is not a number (line 2)"));
+        QCOMPARE(w.Boxes->SummaryDetails.size(), 1);
+        QVERIFY(w.Boxes->SummaryDetails[0].startsWith(
+            "bad.key: NODE 'x' is not a number (line 2)\r\n\r\nJoints of body.3do (1) and "
+            "new.3do (1)"));
         QVERIFY(!QFile::exists(path("keys/New/bad.key")));
         for (const char *list : {"Drive1", "Dir1", "File1"})
             QVERIFY2(w.control<QWidget>(list)->isEnabled(), list);
         QCOMPARE(w.control<QProgressBar>("pb1")->value(), 3);
+        QCOMPARE(w.control<QProgressBar>("pb1")->text(), QString("3 of 3"));
         QVERIFY(!QGuiApplication::overrideCursor());
     }
 

@@ -20,11 +20,13 @@
 
 namespace zerka::testing {
 
-// Answers the window's boxes instead of a person: records every message and the folder
-// each file dialog starts in, and answers file dialogs in turn; an empty answer cancels.
+// Answers the window's boxes instead of a person: records every message (a summary's
+// text among them, its details apart) and the folder each file dialog starts in, and
+// answers file dialogs in turn; an empty answer cancels.
 class ScriptedDialogs final : public Dialogs {
 public:
     QStringList Messages;
+    QStringList SummaryDetails;  // one per summary box
     QStringList StartFolders;
     std::deque<QString> FileAnswers;
 
@@ -35,6 +37,12 @@ public:
             OnMessage();
     }
     std::function<void()> OnMessage;  // runs while the box would be up
+
+    void showSummary(QWidget *parent, const QString &text, const QString &details) override
+    {
+        SummaryDetails.append(details);
+        showMessage(parent, text);
+    }
 
     QString openHierarchyFile(QWidget *, const QString &startFolder) override
     {
