@@ -142,7 +142,7 @@ void ConvertKeyFileBench(benchmark::State &state)
         state.PauseTiming();
         LoadKeyText(*tables, KeyText(), kKeyName);
         state.ResumeTiming();
-        ConvertKeyFile(*tables, output, kKeyName);
+        ConvertKeyFile(*tables, output, kKeyName, kFixedDate);
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(KeyText().size()));
 }
@@ -155,7 +155,7 @@ void ReadConvertWriteBench(benchmark::State &state)
     OutputFolder output = OutputFolder::OpenChild(Folder::Open(*workspace / "", "bench"), "New");
     for (auto _ : state) {
         LoadKeyFile(*tables, KeyPath());
-        ConvertKeyFile(*tables, output, kKeyName);
+        ConvertKeyFile(*tables, output, kKeyName, kFixedDate);
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(KeyText().size()));
 }

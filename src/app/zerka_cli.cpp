@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "app/cli_report.h"
+#include "app/marker_date.h"
 #include "conversion/batch_conversion.h"
 #include "conversion/key_file_list.h"
 #include "conversion/batch_summary.h"
@@ -262,8 +263,9 @@ int Run(const CliOptions &options)
 {
     const std::string &folder = options.Operands[2];
     zerka::KeyframeTables tables;
+    zerka::BatchOptions batch;
     try {
-        zerka::SourceDateEpoch();  // a bad value would fail every file: refused up front
+        batch.MarkerDate = zerka::MarkerDate();  // a bad SOURCE_DATE_EPOCH is refused up front
         LoadModel(tables, options.Operands[0], true);
         LoadModel(tables, options.Operands[1], false);
     } catch (const zerka::FileError &error) {
@@ -283,7 +285,6 @@ int Run(const CliOptions &options)
     }
     if (!options.Quiet && !options.Json)
         PrintMessage(std::to_string(names.size()));
-    zerka::BatchOptions batch;
     batch.DryRun = options.DryRun;
     batch.Match = options.Match;
     batch.Write = TestWriteOptions();

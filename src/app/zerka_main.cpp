@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/marker_date.h"
 #include "keyframes/keyframe_tables.h"
 #include "ui/frm_main.h"
 #include "zerka_version.h"
@@ -147,7 +148,7 @@ int main(int argc, char **argv)
     }
 
     zerka::KeyframeTables tables;
-    zerka::frmMain window(tables);
+    zerka::frmMain window(tables, [] { return zerka::MarkerDate(); });
     if (!folder.isEmpty())
         window.openFolder(QFileInfo(folder).absoluteFilePath());
     window.show();

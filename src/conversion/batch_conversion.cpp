@@ -36,7 +36,7 @@ int BatchResult::NotConvertedCount() const
 }
 
 void SaveIntoNew(KeyframeTables &tables, const std::string &directory,
-                 const std::string &listedName)
+                 const std::string &listedName, const std::string &markerDate)
 {
     const Folder folder = Folder::Open(directory, directory);
     OutputFolder output = OutputFolder::OpenChild(folder, kOutputFolder);
@@ -44,7 +44,7 @@ void SaveIntoNew(KeyframeTables &tables, const std::string &directory,
     if (const FileIdentity identity = folder.IdentityOf(listedName); identity != FileIdentity{})
         source.insert(identity);
     tables.SourceFileName = listedName;
-    ConvertKeyFile(tables, output, OutputNameFor(listedName), source);
+    ConvertKeyFile(tables, output, OutputNameFor(listedName), markerDate, source);
 }
 
 BatchResult ConvertAll(KeyframeTables &tables, const std::string &directory,

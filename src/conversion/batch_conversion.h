@@ -46,6 +46,9 @@ struct BatchOptions {
     int Workers = 0;  // threads converting at once; 0: one per core
     bool DryRun = false;  // convert in memory only: nothing is written, New is not made
     MatchOptions Match = {};
+    // The date every output's marker line gives: the programs take it from the clock or
+    // SOURCE_DATE_EPOCH.
+    std::string MarkerDate = {};
     WriteOptions Write = {};  // how New is written: for tests
 };
 
@@ -69,6 +72,6 @@ BatchResult ConvertAll(KeyframeTables &tables, const std::string &directory,
 // Converts the tables as the file listed as listedName of directory and saves the result
 // durably into directory's "New" folder, made when missing. Throws FileError.
 void SaveIntoNew(KeyframeTables &tables, const std::string &directory,
-                 const std::string &listedName);
+                 const std::string &listedName, const std::string &markerDate);
 
 }  // namespace zerka

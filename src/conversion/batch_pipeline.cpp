@@ -89,7 +89,8 @@ class BatchPipeline::State {
 public:
     State(const std::string &directory, const std::vector<std::string> &names,
           const BatchOptions &options, const JointTies &ties)
-        : names_(names), dryRun_(options.DryRun), write_(options.Write), ties_(ties),
+        : names_(names), dryRun_(options.DryRun), markerDate_(options.MarkerDate),
+          write_(options.Write), ties_(ties),
           items_(names.size()), outputNames_(names.size()), namesake_(names.size(), kNone)
     {
         // Two names such as "a.KEY" and "a.key" make one output; the later one waits for
@@ -277,7 +278,7 @@ private:
             tables.SourceFileName = name;
             std::vector<NodeOutcome> nodes = ConvertTables(tables, ties_, name);
             // A text too wide for its columns fails here, in a dry run too.
-            const std::string built = BuildKeyText(tables);
+            const std::string built = BuildKeyText(tables, markerDate_);
             if (output)
                 item.Staged.emplace(output->Stage(built, outputNames_[i]));
             else
@@ -357,6 +358,7 @@ private:
 
     const std::vector<std::string> &names_;
     bool dryRun_;
+    std::string markerDate_;
     WriteOptions write_;
     const JointTies &ties_;
     std::optional<Folder> source_;

@@ -185,10 +185,10 @@ std::vector<NodeOutcome> ConvertTables(KeyframeTables &tables, const std::string
 }
 
 void ConvertKeyFile(KeyframeTables &tables, OutputFolder &output, const std::string &name,
-                    const std::set<FileIdentity> &keep)
+                    const std::string &markerDate, const std::set<FileIdentity> &keep)
 {
     ConvertTables(tables, tables.SourceFileName);
-    StagedFile staged = output.Stage(BuildKeyText(tables), name);
+    StagedFile staged = output.Stage(BuildKeyText(tables, markerDate), name);
     output.Publish(staged, keep);
     output.SyncNames();
 }

@@ -30,10 +30,10 @@ std::vector<NodeOutcome> ConvertTables(KeyframeTables &tables, const JointTies &
 // The same, tying nodes by number without renames.
 std::vector<NodeOutcome> ConvertTables(KeyframeTables &tables, const std::string &sourceName);
 
-// ConvertTables, then BuildKeyText written durably as name in output, whole or not at
-// all, never over a file keep names (a source a link leads to). Callers set SourceFileName
-// first. Throws FileError; nothing is written when anything fails.
+// ConvertTables, then BuildKeyText with markerDate written durably as name in output,
+// whole or not at all, never over a file keep names (a source a link leads to). Callers
+// set SourceFileName first. Throws FileError; nothing is written when anything fails.
 void ConvertKeyFile(KeyframeTables &tables, OutputFolder &output, const std::string &name,
-                    const std::set<FileIdentity> &keep = {});
+                    const std::string &markerDate, const std::set<FileIdentity> &keep = {});
 
 }  // namespace zerka

@@ -2,16 +2,9 @@
 #include "key_file_writer.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <cstring>
-#include <cstdlib>
-#include <ctime>
 #include <initializer_list>
-#include <iomanip>
-#include <locale>
-#include <optional>
-#include <sstream>
 #include <string_view>
 
 namespace zerka {
@@ -70,26 +63,6 @@ void AppendRow(std::string &out, std::size_t indent, std::initializer_list<Colum
     std::copy(kCrLf.begin(), kCrLf.end(), at);
 }
 
-// The calendar fields of an instant, in UTC or in local time, by the thread-safe calls that
-// each system names its own way; false for an instant the system cannot place.
-bool CalendarFields(std::time_t instant, bool utc, std::tm &parts)
-{
-#if defined(_WIN32)
-    return (utc ? gmtime_s(&parts, &instant) : localtime_s(&parts, &instant)) == 0;
-#else
-    return (utc ? gmtime_r(&instant, &parts) : localtime_r(&instant, &parts)) != nullptr;
-#endif
-}
-
-std::locale UserLocale()
-{
-    try {
-        return std::locale("");
-    } catch (const std::runtime_error &) {
-        return std::locale::classic();  // an unknown LANG is no reason to fail a save
-    }
-}
-
 // The source's first line is as a rule its own marker or title comment, which the marker
 // line replaces. A first line that is data stays below it: without it a FLAGS 3 output
 // would no longer loop, and a one-line header would lose its NODES line.
@@ -103,49 +76,6 @@ bool MarkerTakesThePlaceOf(std::string_view firstLine)
 }
 
 }  // namespace
-
-std::optional<std::time_t> SourceDateEpoch()
-{
-    const char *value = std::getenv("SOURCE_DATE_EPOCH");
-    if (value == nullptr || *value == '\0')
-        return std::nullopt;
-    long long seconds = 0;
-    const char *end = value + std::char_traits<char>::length(value);
-    const auto [stop, ec] = std::from_chars(value, end, seconds);
-    // A date that cannot be reproduced must not pass for one that can: the reproducible
-    // builds rule is to fail, not to fall back to the clock.
-    const auto fail = [value](const char *problem) {
-        return FileError(ErrorCode::InvalidArgument, "SOURCE_DATE_EPOCH", 0,
-                         "\"" + ShownName(value) + "\" " + problem);
-    };
-    if ((ec != std::errc() && ec != std::errc::result_out_of_range) || stop != end)
-        throw fail("is not a whole number of seconds");
-    std::tm parts{};
-    const auto instant = static_cast<std::time_t>(seconds);
-    if (ec != std::errc() || instant != seconds || !CalendarFields(instant, true, parts))
-        throw fail("is too far from 1970 to be a date");
-    return instant;
-}
-
-std::string MarkerDateText()
-{
-    std::time_t instant{};
-    std::tm parts{};
-    if (const std::optional<std::time_t> fixed = SourceDateEpoch()) {
-        instant = *fixed;
-        CalendarFields(instant, true, parts);
-    } else {
-        instant = std::time(nullptr);
-        CalendarFields(instant, false, parts);
-    }
-    // Made once: building a named locale opens a dozen locale files, which cost more than
-    // composing a whole key file.
-    static const std::locale userLocale = UserLocale();
-    std::ostringstream out;
-    out.imbue(userLocale);
-    out << std::put_time(&parts, "%x %X");
-    return out.str();
-}
 
 bool IsMarkerLine(std::string_view line)
 {

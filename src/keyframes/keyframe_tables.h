@@ -25,7 +25,6 @@ enum class ErrorCode : int {
     InputPastEnd = 62,
     PermissionDenied = 70,
     PathAccess = 75,
-    Cancelled = 32755,
 };
 
 // The one error type of the core, raised once by the code that knows the file and line.

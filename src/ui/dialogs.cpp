@@ -14,7 +14,6 @@
 #include <QTextEdit>
 #include <algorithm>
 
-#include "keyframes/keyframe_tables.h"
 #include "window_support.h"
 
 namespace zerka {
@@ -172,12 +171,12 @@ std::unique_ptr<QFileDialog> MakeHierarchyDialog(QWidget *parent, const QString 
     return dialog;
 }
 
-QString QtDialogs::openHierarchyFile(QWidget *parent, const QString &startFolder)
+std::optional<QString> QtDialogs::openHierarchyFile(QWidget *parent, const QString &startFolder)
 {
     const std::unique_ptr<QFileDialog> dialog = MakeHierarchyDialog(parent, startFolder);
     ArrowWhileAsking arrow;
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
-        throw FileError(ErrorCode::Cancelled, {}, 0, "no model file was chosen");
+        return std::nullopt;
     return dialog->selectedFiles().constFirst();
 }
 

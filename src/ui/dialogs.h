@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
 
 class QFileDialog;
 class QMessageBox;
@@ -25,8 +26,9 @@ public:
     virtual void showSummary(QWidget *parent, const QString &text, const QString &details) = 0;
 
     // Asks for the model file of a hierarchy, starting in startFolder, and returns its
-    // path. Throws FileError code 32755 (Cancelled) when the person cancels.
-    virtual QString openHierarchyFile(QWidget *parent, const QString &startFolder) = 0;
+    // path; none when the person cancels.
+    virtual std::optional<QString> openHierarchyFile(QWidget *parent,
+                                                     const QString &startFolder) = 0;
 };
 
 // The real boxes: QMessageBox and QFileDialog.
@@ -34,7 +36,8 @@ class QtDialogs final : public Dialogs {
 public:
     void showMessage(QWidget *parent, const QString &text) override;
     void showSummary(QWidget *parent, const QString &text, const QString &details) override;
-    QString openHierarchyFile(QWidget *parent, const QString &startFolder) override;
+    std::optional<QString> openHierarchyFile(QWidget *parent,
+                                             const QString &startFolder) override;
 };
 
 // The summary box QtDialogs shows, set up but not shown. Once laid out, and again when

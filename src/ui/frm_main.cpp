@@ -76,11 +76,13 @@ T *MakeControl(QWidget *parent, const char *name, Args &&...args)
 
 }  // namespace
 
-frmMain::frmMain(KeyframeTables &tables, QWidget *parent)
+frmMain::frmMain(KeyframeTables &tables, std::function<std::string()> markerDate,
+                 QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      tables_(tables), dialogs_(std::make_unique<QtDialogs>())
+      tables_(tables), markerDate_(std::move(markerDate)),
+      dialogs_(std::make_unique<QtDialogs>())
 {
     InitZerkaResources();
     setObjectName(QStringLiteral("frmMain"));
@@ -238,15 +240,11 @@ void frmMain::cmdLoad3do_Click() { loadHierarchy(false); }
 
 void frmMain::loadHierarchy(bool isOld)
 {
-    QString path;
-    try {
-        path = dialogs_->openHierarchyFile(this,
-                                           modelFolder_.isEmpty() ? File1->path() : modelFolder_);
-    } catch (const FileError &error) {
-        if (error.Code != ErrorCode::Cancelled)
-            showMessage(QString::fromStdString(error.what()));
+    const std::optional<QString> chosen =
+        dialogs_->openHierarchyFile(this, modelFolder_.isEmpty() ? File1->path() : modelFolder_);
+    if (!chosen)
         return;  // a cancel changes nothing
-    }
+    const QString &path = *chosen;
     modelFolder_ = QFileInfo(path).absolutePath();
     fgNodes->hide();
     try {
@@ -284,13 +282,16 @@ void frmMain::cmdAll_Click()
             pb1->setMaximum(listed);
         showProgress(0, listed);
         showMessage(QString::number(listed));
-        const BatchResult result = ConvertAll(tables_, directory, names, [this, listed](int done) {
+        BatchOptions options;
+        options.MarkerDate = markerDate_();
+        const auto progress = [this, listed](int done) {
             showProgress(done, listed);
             // The batch holds the event loop until it ends; paint events still get through,
             // so the bar moves and boxes are drawn where they belong, while the user's input
             // waits as the busy pointer says.
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        });
+        };
+        const BatchResult result = ConvertAll(tables_, directory, names, progress, options);
         setListsEnabled(true);
         showBatchBox(result);
     } catch (const std::exception &error) {
@@ -306,7 +307,8 @@ void frmMain::cmdSave_Click()
     try {
         // An existing New folder is fine (the old code 75, skipped); the tables converted
         // are the ones loaded last, whichever file is selected now.
-        SaveIntoNew(tables_, ToNativePath(File1->path()), ToNativePath(File1->fileName()));
+        SaveIntoNew(tables_, ToNativePath(File1->path()), ToNativePath(File1->fileName()),
+                    markerDate_());
     } catch (const FileError &error) {
         showMessage(QString::number(static_cast<int>(error.Code)));
     } catch (const std::exception &error) {

@@ -3,7 +3,9 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "keyframes/keyframe_tables.h"
 
@@ -29,7 +31,9 @@ class NameBox;
 class frmMain : public QWidget {
     Q_OBJECT
 public:
-    explicit frmMain(KeyframeTables &tables, QWidget *parent = nullptr);
+    // markerDate gives the date of the marker line of the outputs a conversion writes.
+    frmMain(KeyframeTables &tables, std::function<std::string()> markerDate,
+            QWidget *parent = nullptr);
     ~frmMain() override;
 
     // Message boxes and the file dialog go through dialogs; tests answer them.
@@ -65,6 +69,7 @@ private:
     void showMessage(const QString &text);
 
     KeyframeTables &tables_;
+    std::function<std::string()> markerDate_;
     std::unique_ptr<Dialogs> dialogs_;
     std::int16_t StepCount = 0;
     QString modelFolder_;  // of the model file chosen last; the dialog opens there

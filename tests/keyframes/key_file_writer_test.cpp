@@ -142,22 +142,5 @@ TEST(KeyFileWriter, ReadBuildReadKeepsEveryFieldAndRebuildsTheSameBytes)
               std::count(built.begin(), built.end(), '\r'));
 }
 
-TEST(KeyFileWriter, SourceDateEpochFixesTheMarkerDate)
-{
-    testing::SetEnvironment("SOURCE_DATE_EPOCH", "86400");
-    testing::SetEnvironment("LC_ALL", "C");
-    EXPECT_EQ(MarkerDateText(), "01/02/70 00:00:00");
-    EXPECT_EQ(
-        BuildKeyText(Read("NODES 0\n\n")),
-        "# KEYFRAME in.key has been zerka by ZerKA 0.2 on 01/02/70 00:00:00\r\nNODES 0\r\n\r\n");
-    // A value that is not a date fails the save rather than passing the clock off as one.
-    for (const char *bad : {"abc", "86400.5", "99999999999999999999"}) {
-        testing::SetEnvironment("SOURCE_DATE_EPOCH", bad);
-        testing::ExpectFileError([] { MarkerDateText(); }, ErrorCode::InvalidArgument);
-    }
-    testing::SetEnvironment("SOURCE_DATE_EPOCH", nullptr);
-    testing::SetEnvironment("LC_ALL", nullptr);
-}
-
 }  // namespace
 }  // namespace zerka

@@ -68,18 +68,6 @@ bool FolderTellsCaseApart(const std::filesystem::path &folder)
     return apart;
 }
 
-void SetEnvironment(const char *name, const char *value)
-{
-#if defined(_WIN32)
-    ::_putenv_s(name, value ? value : "");  // an empty value removes it there
-#else
-    if (value)
-        ::setenv(name, value, 1);
-    else
-        ::unsetenv(name);
-#endif
-}
-
 bool PermissionBitsApply()
 {
 #if defined(_WIN32)
@@ -156,7 +144,7 @@ void ConvertKeyFileTo(KeyframeTables &tables, const std::string &path)
     const std::filesystem::path folder = file.parent_path();
     const Folder parent = Folder::Open(Utf8FromPath(folder.parent_path()), "parent");
     OutputFolder output = OutputFolder::OpenChild(parent, Utf8FromPath(folder.filename()));
-    ConvertKeyFile(tables, output, Utf8FromPath(file.filename()));
+    ConvertKeyFile(tables, output, Utf8FromPath(file.filename()), "01/02/70 00:00:00");
 }
 
 void SetField(KeyEntry &entry, int index, std::string_view text)

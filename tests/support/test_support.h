@@ -36,9 +36,6 @@ std::string ReadFile(const std::string &path);
 // Whether the folder's file system keeps "a.key" and "A.key" apart (Windows does not).
 bool FolderTellsCaseApart(const std::filesystem::path &folder);
 
-// Sets an environment variable, or removes it when value is null.
-void SetEnvironment(const char *name, const char *value);
-
 // Whether permission bits can deny this process anything: not for root, and not on
 // Windows, where they only set the read-only attribute, which folders ignore.
 bool PermissionBitsApply();

@@ -44,14 +44,14 @@ public:
         showMessage(parent, text);
     }
 
-    QString openHierarchyFile(QWidget *, const QString &startFolder) override
+    std::optional<QString> openHierarchyFile(QWidget *, const QString &startFolder) override
     {
         StartFolders.append(startFolder);
         QString answer = FileAnswers.empty() ? QString() : FileAnswers.front();
         if (!FileAnswers.empty())
             FileAnswers.pop_front();
         if (answer.isEmpty())
-            throw FileError(ErrorCode::Cancelled, {}, 0, "cancelled");
+            return std::nullopt;  // an empty answer cancels
         return answer;
     }
 };
@@ -59,7 +59,7 @@ public:
 // A window on fresh tables whose boxes a test answers.
 struct WindowUnderTest {
     KeyframeTables Tables;
-    frmMain Window{Tables};
+    frmMain Window{Tables, [] { return std::string("01/02/70 00:00:00"); }};
     ScriptedDialogs *Boxes;
 
     WindowUnderTest()
