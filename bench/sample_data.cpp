@@ -8,10 +8,11 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "keyframes/text_rules.h"
+
 namespace zerka::bench {
 namespace {
 
-constexpr std::string_view kCrLf = "\r\n";
 
 constexpr const char *kNodeNames[] = {
     "hips",       "spine",      "chest",     "neck",   "head",       "jaw",

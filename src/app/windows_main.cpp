@@ -10,20 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "keyframes/utf16.h"
+
 int Utf8Main(int argc, char **argv);
 
 namespace {
-
-std::string Utf8(const wchar_t *text)
-{
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1)
-        return {};
-    std::string out(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
-    out.resize(static_cast<std::size_t>(size - 1));
-    return out;
-}
 
 // The console shows UTF-8 only in its UTF-8 code page; the one it had is given back at
 // exit, since the console outlives the program. Pipes and files get the bytes unchanged.
@@ -44,7 +35,7 @@ int wmain(int argc, wchar_t **argv)
 
     std::vector<std::string> arguments;
     for (int i = 0; i < argc; ++i)
-        arguments.push_back(Utf8(argv[i]));
+        arguments.push_back(zerka::Utf8FromUtf16(argv[i]));
     std::vector<char *> pointers;
     for (std::string &argument : arguments)
         pointers.push_back(argument.data());

@@ -32,6 +32,7 @@
 #include "conversion/keyframe_conversion.h"
 #include "keyframes/key_file_writer.h"
 #include "zerka_version.h"
+#include "keyframes/text_rules.h"
 
 namespace {
 
@@ -102,7 +103,7 @@ std::optional<std::string> AddRename(CliOptions &options, const std::string &tex
         return "--rename '" + zerka::ShownName(text) + "': expected OLD=NEW";
     zerka::NodeRename rename{text.substr(0, equals), text.substr(equals + 1)};
     for (const zerka::NodeRename &earlier : options.Match.Renames)
-        if (zerka::SameNameIgnoringCase(earlier.NewName, rename.NewName))
+        if (zerka::SameIgnoringCase(earlier.NewName, rename.NewName))
             return "--rename: " + zerka::ShownName(rename.NewName) + " is renamed twice";
     options.Match.Renames.push_back(std::move(rename));
     return std::nullopt;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "conversion/joint_ties.h"
+#include "keyframes/text_rules.h"
 
 namespace zerka {
 namespace {
@@ -12,8 +13,6 @@ namespace {
 constexpr std::string_view kSectionTitle = "HIERARCHY NODES";
 constexpr std::size_t kBlockSize = 1 << 16;
 constexpr int kMinRecordTokens = 18;
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // A line that is not a record: the title, a blank line, or a comment.
 bool IsSkippedLine(std::string_view line)
@@ -94,16 +93,9 @@ std::string ReadHierarchyTail(const InputFile &file)
 std::vector<HierarchyNode> ParseHierarchyText(std::string_view text, const std::string &sourceName)
 {
     std::vector<HierarchyNode> records;
-    int lineNo = 0;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t end = text.find('\n', pos);
-        const std::size_t stop = end == std::string_view::npos ? text.size() : end;
-        std::string_view line = text.substr(pos, stop - pos);
-        pos = stop + 1;
-        ++lineNo;
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
+    LineSplitter lines(text);
+    for (std::string_view line; lines.Next(line);) {
+        const int lineNo = lines.LineNumber();
         if (IsSkippedLine(line))
             continue;
         if (records.size() == static_cast<std::size_t>(kMaxHierarchyNodes))

@@ -7,11 +7,10 @@
 #include <utility>
 
 #include "keyframes/number_text.h"
+#include "keyframes/text_rules.h"
 
 namespace zerka {
 namespace {
-
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 
 std::string UpperCased(std::string_view name)
 {
@@ -60,18 +59,11 @@ std::optional<std::int16_t> JointNumberOf(std::string_view firstToken)
     return static_cast<std::int16_t>(value);
 }
 
-bool SameNameIgnoringCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return UpperAscii(x) == UpperAscii(y); });
-}
-
 bool IsJointsLine(std::string_view line)
 {
     constexpr std::string_view kJoints = "JOINTS";
     return line.size() > kJoints.size() &&
-           SameNameIgnoringCase(line.substr(0, kJoints.size()), kJoints) &&
+           SameIgnoringCase(line.substr(0, kJoints.size()), kJoints) &&
            (line[kJoints.size()] == ' ' || line[kJoints.size()] == '\t');
 }
 
@@ -109,7 +101,7 @@ JointTies::JointTies(const KeyframeTables &tables, MatchOptions options)
 const std::string &JointTies::MatchingName(const std::string &newName) const
 {
     for (const NodeRename &rename : options_.Renames)
-        if (SameNameIgnoringCase(rename.NewName, newName))
+        if (SameIgnoringCase(rename.NewName, newName))
             return rename.OldName;
     return newName;
 }
@@ -139,7 +131,7 @@ void JointTies::TieRecords(JointTie &tie, const HierarchyNode &oldRecord,
     tie.Why = TieWhy::None;
     tie.NewName = newRecord.NodeName;
     tie.NewNumber = *newRecord.JointNumber;
-    tie.ByRename = !SameNameIgnoringCase(oldRecord.NodeName, newRecord.NodeName);
+    tie.ByRename = !SameIgnoringCase(oldRecord.NodeName, newRecord.NodeName);
     const auto offset = [&](const std::string HierarchyNode::*axis, const char *name) {
         const TextSource inNew{newFile_, newRecord.Line, name, kHierarchyLineScope};
         const TextSource inOld{oldFile_, oldRecord.Line, name, kHierarchyLineScope};
@@ -176,7 +168,7 @@ void JointTies::TieByNumber(JointTie &tie) const
     if (inNew.Count == 1) {
         const HierarchyNode &newRecord = new_[static_cast<std::size_t>(inNew.First)];
         tie.NewName = newRecord.NodeName;
-        if (SameNameIgnoringCase(oldRecord.NodeName, MatchingName(newRecord.NodeName))) {
+        if (SameIgnoringCase(oldRecord.NodeName, MatchingName(newRecord.NodeName))) {
             TieRecords(tie, oldRecord, newRecord);
             return;
         }
@@ -321,7 +313,7 @@ std::optional<std::string> RenameProblem(const KeyframeTables &tables, const Nod
     const auto names = [](const Table<HierarchyNode, kMaxHierarchyNodes> &table, int count,
                           const std::string &name) {
         for (int i = 1; i <= count; ++i)
-            if (SameNameIgnoringCase(table(i).NodeName, name))
+            if (SameIgnoringCase(table(i).NodeName, name))
                 return true;
         return false;
     };

@@ -86,9 +86,6 @@ std::optional<std::int16_t> JointNumberOf(std::string_view firstToken);
 // for: "JOINTS" in any case, then a space or a tab.
 bool IsJointsLine(std::string_view line);
 
-// Names compare with ASCII letters upper-cased and every other byte as it is.
-bool SameNameIgnoringCase(std::string_view a, std::string_view b);
-
 // The ties of both loaded models under one set of options. Made once per batch from the
 // tables, of which it keeps its own copy of what it needs: the workers of a batch share
 // one and only read it.

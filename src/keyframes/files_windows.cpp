@@ -8,6 +8,7 @@
 
 #include "files.h"
 #include "files_internal.h"
+#include "utf16.h"
 
 #define WIN32_LEAN_AND_MEAN
 #if !defined(NOMINMAX)
@@ -36,29 +37,6 @@ FileHandle Own(HANDLE handle)
     if (handle == INVALID_HANDLE_VALUE || handle == nullptr)
         return FileHandle();
     return FileHandle(static_cast<int>(reinterpret_cast<std::intptr_t>(handle)));
-}
-
-std::wstring Wide(std::string_view text)
-{
-    if (text.empty())
-        return {};
-    const int length = static_cast<int>(text.size());
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, out.data(), size);
-    return out;
-}
-
-std::string Utf8(std::wstring_view text)
-{
-    if (text.empty())
-        return {};
-    const int length = static_cast<int>(text.size());
-    const int size =
-        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, out.data(), size, nullptr, nullptr);
-    return out;
 }
 
 // The errno value of a Win32 error that has one, so that codes and reasons read as they do
@@ -97,7 +75,7 @@ std::string SystemText(DWORD error)
     const DWORD length = ::FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, error, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
-    std::string out = length > 0 ? Utf8(std::wstring_view(text, length)) : std::string();
+    std::string out = length > 0 ? Utf8FromUtf16(std::wstring_view(text, length)) : std::string();
     ::LocalFree(text);
     while (!out.empty() &&
            (out.back() == '\n' || out.back() == '\r' || out.back() == ' ' || out.back() == '.'))
@@ -179,6 +157,29 @@ FileHandle OpenForReading(const std::wstring &path)
 
 }  // namespace
 
+std::wstring Utf16FromUtf8(std::string_view text)
+{
+    if (text.empty())
+        return {};
+    const int length = static_cast<int>(text.size());
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, out.data(), size);
+    return out;
+}
+
+std::string Utf8FromUtf16(std::wstring_view text)
+{
+    if (text.empty())
+        return {};
+    const int length = static_cast<int>(text.size());
+    const int size =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, out.data(), size, nullptr, nullptr);
+    return out;
+}
+
 FileHandle::~FileHandle()
 {
     if (fd_ >= 0)
@@ -190,8 +191,8 @@ Folder Folder::OpenAt(int base, const std::string &path, const std::string &name
 {
     Folder folder;
     folder.name_ = name;
-    const std::wstring wide = base < 0 ? Wide(path.empty() ? "." : path)
-                                       : FolderPath(base, name, "cannot open") + Wide(path);
+    const std::wstring wide = base < 0 ? Utf16FromUtf8(path.empty() ? "." : path)
+                                       : FolderPath(base, name, "cannot open") + Utf16FromUtf8(path);
     folder.handle_ =
         Own(::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
@@ -215,7 +216,7 @@ Folder Folder::Open(const std::string &path, const std::string &name)
 
 std::vector<std::string> ListRegularFiles(const std::string &path, const std::string &name)
 {
-    const std::wstring folder = Wide(path.empty() ? "." : path);
+    const std::wstring folder = Utf16FromUtf8(path.empty() ? "." : path);
     const DWORD attributes = ::GetFileAttributesW(folder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         const DWORD error = ::GetLastError();
@@ -233,7 +234,7 @@ std::vector<std::string> ListRegularFiles(const std::string &path, const std::st
     do {
         // A link to a file counts as the file, as on POSIX systems; opening it checks again.
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-            names.push_back(Utf8(found.cFileName));
+            names.push_back(Utf8FromUtf16(found.cFileName));
     } while (::FindNextFileW(listing, &found));
     const DWORD error = ::GetLastError();
     ::FindClose(listing);
@@ -262,7 +263,7 @@ InputFile::InputFile(FileHandle handle, std::string name)
 
 InputFile InputFile::Open(const std::string &path, const std::string &name)
 {
-    FileHandle handle = OpenForReading(Wide(path));
+    FileHandle handle = OpenForReading(Utf16FromUtf8(path));
     if (!handle)
         ThrowWindowsError(::GetLastError(), name, "cannot open");
     return InputFile(std::move(handle), name);
@@ -270,7 +271,7 @@ InputFile InputFile::Open(const std::string &path, const std::string &name)
 
 InputFile InputFile::OpenIn(const Folder &folder, const std::string &name)
 {
-    FileHandle handle = OpenForReading(FolderPath(folder.Fd(), name, "cannot open") + Wide(name));
+    FileHandle handle = OpenForReading(FolderPath(folder.Fd(), name, "cannot open") + Utf16FromUtf8(name));
     if (!handle)
         ThrowWindowsError(::GetLastError(), name, "cannot open");
     return InputFile(std::move(handle), name);
@@ -302,7 +303,7 @@ bool Folder::HoldsFile(const std::string &child, const std::string &name) const
     } catch (const FileError &) {
         return false;  // a folder that cannot be named holds nothing this can tell
     }
-    const DWORD attributes = ::GetFileAttributesW((folder + Wide(child) + L"\\" + Wide(name)).c_str());
+    const DWORD attributes = ::GetFileAttributesW((folder + Utf16FromUtf8(child) + L"\\" + Utf16FromUtf8(name)).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
@@ -316,7 +317,7 @@ OutputFolder::OutputFolder(Folder folder, WriteOptions options)
 void OutputFolder::MakeChild(const Folder &parent, const std::string &childName)
 {
     const std::wstring path =
-        FolderPath(parent.Fd(), childName, "cannot make the folder") + Wide(childName);
+        FolderPath(parent.Fd(), childName, "cannot make the folder") + Utf16FromUtf8(childName);
     if (!::CreateDirectoryW(path.c_str(), nullptr)) {
         const DWORD error = ::GetLastError();
         if (error != ERROR_ALREADY_EXISTS)
@@ -343,7 +344,7 @@ void OutputFolder::RemoveDeadTemporaries()
         return;
     constexpr DWORD kNotAFile = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
     do {
-        if ((found.dwFileAttributes & kNotAFile) != 0 || !IsTemporaryName(Utf8(found.cFileName)))
+        if ((found.dwFileAttributes & kNotAFile) != 0 || !IsTemporaryName(Utf8FromUtf16(found.cFileName)))
             continue;
         const FileHandle file =
             Own(::CreateFileW((folder + found.cFileName).c_str(), GENERIC_READ | DELETE, 0, nullptr,
@@ -367,7 +368,7 @@ StagedFile OutputFolder::Stage(std::string_view bytes, const std::string &name,
     // RemoveDeadTemporaries expects: deletion, which the rename needs, is all it shares.
     for (;;) {
         const std::string temp = NewTempName();
-        staged.handle_ = Own(::CreateFileW((folder + Wide(temp)).c_str(), GENERIC_WRITE | DELETE,
+        staged.handle_ = Own(::CreateFileW((folder + Utf16FromUtf8(temp)).c_str(), GENERIC_WRITE | DELETE,
                                            FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                            FILE_ATTRIBUTE_NORMAL, nullptr));
         if (staged.handle_) {
@@ -407,10 +408,10 @@ void OutputFolder::Publish(StagedFile &file, const std::set<FileIdentity> &)
         file.Discard();
         throw;
     }
-    const std::wstring target = folder + Wide(file.name_);
+    const std::wstring target = folder + Utf16FromUtf8(file.name_);
     // Write-through: the name is on the disk when the call returns, which is what
     // SyncNames does elsewhere.
-    if (!::MoveFileExW((folder + Wide(file.tempName_)).c_str(), target.c_str(),
+    if (!::MoveFileExW((folder + Utf16FromUtf8(file.tempName_)).c_str(), target.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD error = ::GetLastError();
         // A folder in the way is only "access denied" here; say what it is, as elsewhere.

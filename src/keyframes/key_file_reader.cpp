@@ -6,61 +6,14 @@
 #include "files.h"
 #include "line_tokens.h"
 #include "number_text.h"
+#include "text_rules.h"
 
 namespace zerka {
 namespace {
 
-// Hands out the lines of a text split on LF, each without its trailing CR, so CR LF
-// and LF files read the same.
-class LineSource {
-public:
-    explicit LineSource(std::string_view text) : text_(text) { }
-
-    bool Next(std::string_view &line)
-    {
-        if (pos_ >= text_.size())
-            return false;
-        const std::size_t end = text_.find('\n', pos_);
-        const std::size_t stop = end == std::string_view::npos ? text_.size() : end;
-        line = text_.substr(pos_, stop - pos_);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        pos_ = stop + 1;
-        ++lineNumber_;
-        return true;
-    }
-
-    int LineNumber() const { return lineNumber_; }
-    // Bytes that may be read from line on: up to the text's end.
-    std::size_t ReadableFrom(std::string_view line) const
-    {
-        return static_cast<std::size_t>(text_.data() + text_.size() - line.data());
-    }
-
-private:
-    std::string_view text_;
-    std::size_t pos_ = 0;
-    int lineNumber_ = 0;
-};
-
 bool StartsWith(std::string_view line, std::string_view keyword)
 {
     return line.substr(0, keyword.size()) == keyword;
-}
-
-bool StartsWithFlagsAnyCase(std::string_view line)
-{
-    constexpr std::string_view kFlags = "FLAGS";
-    if (line.size() < kFlags.size())
-        return false;
-    for (std::size_t i = 0; i < kFlags.size(); ++i) {
-        char c = line[i];
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-        if (c != kFlags[i])
-            return false;
-    }
-    return true;
 }
 
 class KeyTextParser {
@@ -159,7 +112,7 @@ private:
             Fail(ErrorCode::Subscript, "more than 100 header lines before the NODES line");
         RaiseCounter(tables_.HeaderLineCount);
         tables_.HeaderLines(tables_.HeaderLineCount).assign(line);
-        if (StartsWithFlagsAnyCase(line) && line.back() == '3')
+        if (StartsWithIgnoringCase(line, "FLAGS") && line.back() == '3')
             tables_.WrapsAround = true;
     }
 
@@ -244,7 +197,7 @@ private:
     }
 
     KeyframeTables &tables_;
-    LineSource lines_;
+    LineSplitter lines_;
     const std::string &sourceName_;
     int declaredNodes_ = 0;
     int nodesLine_ = 0;

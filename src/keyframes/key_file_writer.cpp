@@ -7,10 +7,11 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "text_rules.h"
+
 namespace zerka {
 namespace {
 
-constexpr std::string_view kCrLf = "\r\n";
 constexpr std::string_view kTitleLine1 =
     "# num:   frame:   flags:           x:           y:           z:           p:           y:"
     "           r:";

@@ -10,12 +10,12 @@
 
 #include "fast_numbers.h"
 #include "keyframe_tables.h"
+#include "text_rules.h"
 
 namespace zerka {
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view TrimBlanks(std::string_view text)
 {

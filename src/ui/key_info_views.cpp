@@ -7,11 +7,11 @@
 
 #include "flex_grid.h"
 #include "keyframes/number_text.h"
+#include "keyframes/text_rules.h"
 
 namespace zerka {
 namespace {
 
-constexpr std::string_view kCrLf = "\r\n";
 
 // Colour value 128: red 128, green 0, blue 0.
 const QColor kNodeBandColor(128, 0, 0);
