@@ -70,8 +70,8 @@ constexpr const char *kUsage =
     " 0  every file was converted\n"
     " 1  some files were not converted\n"
     " 2  usage error, a model file or folder that cannot be read, a DIR/New that cannot\n"
-    "    be made or written (nothing is written then), or a report that could not be\n"
-    "    written\n"
+    "    be made or written (nothing is written then), a report that could not be\n"
+    "    written, or an unexpected error\n"
     "\n"
     "Environment:\n"
     "  SOURCE_DATE_EPOCH  a whole number of seconds since 1970 (UTC): the date written\n"
@@ -318,10 +318,14 @@ int main(int argc, char **argv)
     // A file-size limit must fail the one write, not kill the run.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
+    // Every failure of a file is its outcome; whatever still reaches here stopped the run,
+    // and "some files were not converted" would not tell the truth about it.
     try {
         return Run(options);
+    } catch (const std::bad_alloc &) {
+        std::cerr << kProgramName << ": unexpected error: out of memory\n";
     } catch (const std::exception &error) {
-        std::cerr << kProgramName << ": " << error.what() << '\n';
-        return CheckedExit(kExitSomeNotConverted);
+        std::cerr << kProgramName << ": unexpected error: " << error.what() << '\n';
     }
+    return CheckedExit(kExitUsage);
 }

@@ -158,10 +158,8 @@ void ShiftNode(KeyNode &node, bool wrapsAround, const std::string &file)
     }
 }
 
-}  // namespace
-
-std::vector<NodeOutcome> ConvertTables(KeyframeTables &tables, const JointTies &ties,
-                                       const std::string &sourceName)
+std::vector<NodeOutcome> ConvertInPlace(KeyframeTables &tables, const JointTies &ties,
+                                        const std::string &sourceName)
 {
     std::vector<NodeOutcome> outcomes = TieNodes(tables, ties);
     if (ties.Renumber())
@@ -177,6 +175,21 @@ std::vector<NodeOutcome> ConvertTables(KeyframeTables &tables, const JointTies &
     for (int m = 1; m <= tables.MatchedCount; ++m)
         ShiftNode(tables.KeyNodes(tables.MatchedNodes(m)), tables.WrapsAround, sourceName);
     return outcomes;
+}
+
+}  // namespace
+
+std::vector<NodeOutcome> ConvertTables(KeyframeTables &tables, const JointTies &ties,
+                                       const std::string &sourceName)
+{
+    try {
+        return ConvertInPlace(tables, ties, sourceName);
+    } catch (const FileError &error) {
+        if (!error.File.empty())
+            throw;
+        // Raised by the tables themselves, which know no file.
+        throw FileError(error.Code, sourceName, 0, error.Description);
+    }
 }
 
 std::vector<NodeOutcome> ConvertTables(KeyframeTables &tables, const std::string &sourceName)

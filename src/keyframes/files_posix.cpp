@@ -297,6 +297,9 @@ void OutputFolder::MakeChild(const Folder &parent, const std::string &childName)
 
 // A temporary file is locked for as long as its writer lives, so one that can be locked
 // belongs to a dead run; the files of batches still running are never touched.
+// Every failure here is left unsaid on purpose: a leftover that cannot be listed, opened or
+// removed costs only its disk space, is hidden from every listing of key files, and is
+// tried again by the next run; failing the batch for it would lose more than it saves.
 void OutputFolder::RemoveDeadTemporaries()
 {
     const int listing = ::fcntl(folder_.Fd(), F_DUPFD_CLOEXEC, 0);

@@ -329,6 +329,10 @@ void OutputFolder::MakeChild(const Folder &parent, const std::string &childName)
 // lives; so one that can be opened for reading belongs to a dead run, and the files of
 // batches still running are never touched. The handle that proves it also removes it, and
 // shares nothing, so no writer can take the file back in between.
+//
+// Every failure here is left unsaid on purpose: a leftover that cannot be listed, opened or
+// removed costs only its disk space, is hidden from every listing of key files, and is
+// tried again by the next run; failing the batch for it would lose more than it saves.
 void OutputFolder::RemoveDeadTemporaries()
 {
     std::wstring folder;

@@ -25,6 +25,20 @@ public:
 
     void Run()
     {
+        try {
+            ReadAll();
+        } catch (const FileError &error) {
+            if (!error.File.empty())
+                throw;
+            // Raised by the tables themselves (an index, a counter, an entry's texts), which
+            // know no file: placed at the line being read.
+            Fail(error.Code, error.Description);
+        }
+    }
+
+private:
+    void ReadAll()
+    {
         tables_.HeaderLineCount = 0;
         tables_.KeyNodeCount = 0;
         tables_.WrapsAround = false;
@@ -65,7 +79,6 @@ public:
                                 " follow");
     }
 
-private:
     [[noreturn]] void Fail(ErrorCode code, const std::string &description) const
     {
         throw FileError(code, sourceName_, lines_.LineNumber(), description);
