@@ -14,61 +14,17 @@
 #include "conversion/conversion_report.h"
 #include "conversion/key_file_list.h"
 #include "conversion/keyframe_conversion.h"
+#include "conversion/output_group.h"
 #include "keyframes/key_file_reader.h"
 #include "keyframes/key_file_writer.h"
 
 namespace zerka {
 namespace {
 
-// Outputs are made durable this many at a time, so the wait for the disk is paid once a
-// group rather than once a file, while only a few files are ever open at once.
-constexpr std::size_t kPublishGroup = 32;
 // How far workers may run ahead of the files taken in order: it bounds the open files and
 // memory.
-constexpr std::size_t kAhead = 2 * kPublishGroup;
+constexpr std::size_t kAhead = 2 * OutputGroup::kSize;
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-
-struct Staged {
-    std::size_t Index;  // into the result's files
-    StagedFile File;
-};
-
-void MarkFailed(FileOutcome &outcome, const FileError &error)
-{
-    outcome.Converted = false;
-    outcome.Reason = FailureReason(error, outcome.Name);
-    outcome.Warnings.clear();  // a file not converted is told by its reason alone
-}
-
-// Names the staged outputs in list order, then makes the names durable.
-void PublishGroup(std::vector<Staged> &group, OutputFolder &output,
-                  const std::set<FileIdentity> &sources, BatchResult &result)
-{
-    std::vector<StagedFile *> files;
-    for (Staged &staged : group)
-        files.push_back(&staged.File);
-    output.MakeDurable(files);
-    std::vector<std::size_t> published;
-    for (Staged &staged : group) {
-        FileOutcome &outcome = result.Files[staged.Index];
-        try {
-            output.Publish(staged.File, sources);
-            outcome.Converted = true;
-            published.push_back(staged.Index);
-        } catch (const FileError &error) {
-            MarkFailed(outcome, error);
-        }
-    }
-    group.clear();
-    if (published.empty())
-        return;
-    try {
-        output.SyncNames();
-    } catch (const FileError &error) {
-        for (const std::size_t index : published)
-            MarkFailed(result.Files[index], error);
-    }
-}
 
 // Everything one listed file needs that does not depend on the files before it.
 struct Item {
@@ -313,7 +269,7 @@ private:
                 claimed_.insert(outputName);
             }
             if (item.Staged)
-                group_.push_back({i, std::move(*item.Staged)});
+                group_.Add(i, std::move(*item.Staged));
             else
                 outcome.Converted = true;
             item.Staged.reset();
@@ -324,16 +280,16 @@ private:
         }
         if (item.Loaded)
             lastLoaded_ = i;
-        if (group_.size() == kPublishGroup)
-            PublishGroup(group_, *output_, sources_, result);
+        if (group_.Full())
+            group_.Publish(*output_, sources_, result);
         if (progress)
             progress(static_cast<int>(i + 1));
     }
 
     void Finish(BatchResult &result)
     {
-        if (!group_.empty())
-            PublishGroup(group_, *output_, sources_, result);
+        if (!group_.Empty())
+            group_.Publish(*output_, sources_, result);
         NoteEarlierOutputs(result);
     }
 
@@ -375,7 +331,7 @@ private:
     std::condition_variable changed_;
     std::size_t consumed_ = 0;
     std::set<std::string> claimed_;
-    std::vector<Staged> group_;
+    OutputGroup group_;
     std::size_t lastLoaded_ = kNone;
 };
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The file layer on Windows, keeping the promises of files_posix.cpp with Win32 calls. Names
+// The file layer on Windows, its reading half, keeping the promises of files_posix.cpp with
+// Win32 calls; files_windows_output.cpp writes. Names
 // arrive as UTF-8 and reach the system as UTF-16, so no name depends on the code page.
 //
 // The classes keep a HANDLE in their int: kernel handles have 32 significant bits (Windows
@@ -22,22 +23,26 @@
 #include <system_error>
 
 namespace zerka {
-namespace {
 
-using files_detail::IsTemporaryName;
-using files_detail::Joined;
+void *files_detail::ToHandle(int value)
+{
+    return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(value));
+}
 
-// Reads and writes go in pieces a DWORD can count.
-constexpr std::size_t kMaxPiece = std::size_t{1} << 30;
-
-HANDLE ToHandle(int value) { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(value)); }
-
-FileHandle Own(HANDLE handle)
+FileHandle files_detail::Own(void *handle)
 {
     if (handle == INVALID_HANDLE_VALUE || handle == nullptr)
         return FileHandle();
     return FileHandle(static_cast<int>(reinterpret_cast<std::intptr_t>(handle)));
 }
+
+namespace {
+
+using files_detail::FolderPath;
+using files_detail::kMaxPiece;
+using files_detail::Own;
+using files_detail::ThrowWindowsError;
+using files_detail::ToHandle;
 
 // The errno value of a Win32 error that has one, so that codes and reasons read as they do
 // on POSIX systems; 0 for the others.
@@ -89,7 +94,10 @@ std::string Reason(DWORD error)
     return known != 0 ? std::generic_category().message(known) : SystemText(error);
 }
 
-[[noreturn]] void ThrowWindowsError(DWORD error, const std::string &file, std::string_view doing)
+}  // namespace
+
+void files_detail::ThrowWindowsError(unsigned long error, const std::string &file,
+                                     std::string_view doing)
 {
     const int known = ErrnoFor(error);
     ErrorCode code = known != 0 ? CodeForSystemError(known) : ErrorCode::PathAccess;
@@ -104,7 +112,8 @@ std::string Reason(DWORD error)
 // folder that is open or has open files below it, so the path leads to that very folder
 // for as long as it is held. The "\\?\" form takes every name literally, trailing dots and
 // device names such as "nul.key" included.
-std::wstring FolderPath(int folder, const std::string &shown, std::string_view doing)
+std::wstring files_detail::FolderPath(int folder, const std::string &shown,
+                                      std::string_view doing)
 {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
@@ -123,13 +132,14 @@ std::wstring FolderPath(int folder, const std::string &shown, std::string_view d
     return path;
 }
 
-// Marks an open file to be removed when its last handle closes.
-bool RemoveOnClose(int file)
+bool files_detail::RemoveOnClose(int file)
 {
     FILE_DISPOSITION_INFO remove{TRUE};
     return ::SetFileInformationByHandle(ToHandle(file), FileDispositionInfo, &remove,
                                         sizeof remove) != 0;
 }
+
+namespace {
 
 // Reads up to count bytes from offset; 0 at the end of the file.
 std::size_t ReadSomeOf(int file, std::uint64_t offset, char *into, std::size_t count,
@@ -282,17 +292,6 @@ std::size_t InputFile::ReadSome(std::uint64_t offset, char *into, std::size_t co
     return zerka::ReadSomeOf(handle_.Get(), offset, into, count, name_);
 }
 
-StagedFile::~StagedFile() { Discard(); }
-
-// Removed through its own handle: no name is looked up, so nothing else can be hit.
-void StagedFile::Discard()
-{
-    if (!tempName_.empty() && handle_)
-        RemoveOnClose(handle_.Get());
-    tempName_.clear();
-    handle_ = FileHandle();
-}
-
 FileIdentity Folder::IdentityOf(const std::string &) const { return {}; }
 
 bool Folder::HoldsFile(const std::string &child, const std::string &name) const
@@ -306,136 +305,5 @@ bool Folder::HoldsFile(const std::string &child, const std::string &name) const
     const DWORD attributes = ::GetFileAttributesW((folder + Utf16FromUtf8(child) + L"\\" + Utf16FromUtf8(name)).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
-
-// Windows has no unnamed files: every output is staged under a temporary name.
-OutputFolder::OutputFolder(Folder folder, WriteOptions options)
-    : folder_(std::move(folder)), options_(std::move(options))
-{
-    seed_ = files_detail::NewSeed(static_cast<std::uint64_t>(::GetCurrentProcessId()));
-}
-
-void OutputFolder::MakeChild(const Folder &parent, const std::string &childName)
-{
-    const std::wstring path =
-        FolderPath(parent.Fd(), childName, "cannot make the folder") + Utf16FromUtf8(childName);
-    if (!::CreateDirectoryW(path.c_str(), nullptr)) {
-        const DWORD error = ::GetLastError();
-        if (error != ERROR_ALREADY_EXISTS)
-            ThrowWindowsError(error, childName, "cannot make the folder");
-    }
-}
-
-// A writer holds its temporary file open, sharing nothing but deletion, for as long as it
-// lives; so one that can be opened for reading belongs to a dead run, and the files of
-// batches still running are never touched. The handle that proves it also removes it, and
-// shares nothing, so no writer can take the file back in between.
-//
-// Every failure here is left unsaid on purpose: a leftover that cannot be listed, opened or
-// removed costs only its disk space, is hidden from every listing of key files, and is
-// tried again by the next run; failing the batch for it would lose more than it saves.
-void OutputFolder::RemoveDeadTemporaries()
-{
-    std::wstring folder;
-    try {
-        folder = FolderPath(folder_.Fd(), folder_.Name(), "cannot list");
-    } catch (const FileError &) {
-        return;
-    }
-    WIN32_FIND_DATAW found{};
-    const HANDLE listing = ::FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &found,
-                                              FindExSearchNameMatch, nullptr, 0);
-    if (listing == INVALID_HANDLE_VALUE)
-        return;
-    constexpr DWORD kNotAFile = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
-    do {
-        if ((found.dwFileAttributes & kNotAFile) != 0 || !IsTemporaryName(Utf8FromUtf16(found.cFileName)))
-            continue;
-        const FileHandle file =
-            Own(::CreateFileW((folder + found.cFileName).c_str(), GENERIC_READ | DELETE, 0, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        BY_HANDLE_FILE_INFORMATION info{};
-        if (file && ::GetFileType(ToHandle(file.Get())) == FILE_TYPE_DISK &&
-            ::GetFileInformationByHandle(ToHandle(file.Get()), &info) &&
-            (info.dwFileAttributes & kNotAFile) == 0)
-            RemoveOnClose(file.Get());
-    } while (::FindNextFileW(listing, &found));
-    ::FindClose(listing);
-}
-
-StagedFile OutputFolder::Stage(std::string_view bytes, const std::string &name,
-                               const std::string &shownName)
-{
-    StagedFile staged = NewStaged(name, shownName);
-    const std::string &shown = staged.shown_;
-    const std::wstring folder = FolderPath(folder_.Fd(), shown, "cannot write");
-    // Windows cannot make a file without a name, so a temporary name stands in, held as
-    // RemoveDeadTemporaries expects: deletion, which the rename needs, is all it shares.
-    for (;;) {
-        const std::string temp = NewTempName();
-        staged.handle_ = Own(::CreateFileW((folder + Utf16FromUtf8(temp)).c_str(), GENERIC_WRITE | DELETE,
-                                           FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (staged.handle_) {
-            staged.tempName_ = temp;
-            break;
-        }
-        const DWORD error = ::GetLastError();
-        if (error != ERROR_FILE_EXISTS)
-            ThrowWindowsError(error, shown, "cannot write");
-    }
-
-    for (std::size_t done = 0; done < bytes.size();) {
-        DWORD wrote = 0;
-        if (!::WriteFile(ToHandle(staged.handle_.Get()), bytes.data() + done,
-                         static_cast<DWORD>(std::min(bytes.size() - done, kMaxPiece)), &wrote,
-                         nullptr))
-            ThrowWindowsError(::GetLastError(), shown, "cannot write");
-        done += wrote;
-    }
-    return staged;
-}
-
-// Links are rare on Windows and IdentityOf cannot tell, so keep is never filled there.
-void OutputFolder::Publish(StagedFile &file, const std::set<FileIdentity> &)
-{
-    // However publishing fails, the staged file goes and nothing was replaced.
-    const auto fail = [&file](DWORD error, std::string_view doing) {
-        file.Discard();
-        ThrowWindowsError(error, file.shown_, doing);
-    };
-    if (!::FlushFileBuffers(ToHandle(file.handle_.Get())))
-        fail(::GetLastError(), "cannot write");
-    std::wstring folder;
-    try {
-        folder = FolderPath(folder_.Fd(), file.shown_, "cannot replace");
-    } catch (const FileError &) {
-        file.Discard();
-        throw;
-    }
-    const std::wstring target = folder + Utf16FromUtf8(file.name_);
-    // Write-through: the name is on the disk when the call returns, which is what
-    // SyncNames does elsewhere.
-    if (!::MoveFileExW((folder + Utf16FromUtf8(file.tempName_)).c_str(), target.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD error = ::GetLastError();
-        // A folder in the way is only "access denied" here; say what it is, as elsewhere.
-        const DWORD existing = ::GetFileAttributesW(target.c_str());
-        if (error == ERROR_ACCESS_DENIED && existing != INVALID_FILE_ATTRIBUTES &&
-            (existing & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            file.Discard();
-            ThrowSystemError(EISDIR, file.shown_, "cannot replace");
-        }
-        fail(error, "cannot replace");
-    }
-    file.tempName_.clear();
-    file.Discard();
-}
-
-// Short of flushing a whole volume, which takes an administrator, Windows has no call that
-// makes many files durable at once: Publish flushes each file.
-void OutputFolder::MakeDurable(std::vector<StagedFile *> &) { }
-
-// Publish renamed with write-through, so the names are durable already.
-void OutputFolder::SyncNames() { }
 
 }  // namespace zerka

@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+#include <set>
+#include <vector>
+
+#include "conversion/batch_conversion.h"
+#include "keyframes/files.h"
+
+namespace zerka {
+
+// A batch's staged outputs, named a group at a time in list order: the wait for the disk
+// is paid once a group rather than once a file, while only a few files are ever open.
+class OutputGroup {
+public:
+    static constexpr std::size_t kSize = 32;
+
+    // The staged output of result's file index.
+    void Add(std::size_t index, StagedFile file);
+    bool Full() const { return files_.size() >= kSize; }
+    bool Empty() const { return files_.empty(); }
+
+    // Makes the group durable, names its files in list order (never over a file sources
+    // names), then makes the names durable; each file's outcome in result says how it
+    // went. The group is empty afterwards.
+    void Publish(OutputFolder &output, const std::set<FileIdentity> &sources,
+                 BatchResult &result);
+
+private:
+    struct Staged {
+        std::size_t Index;
+        StagedFile File;
+    };
+    std::vector<Staged> files_;
+};
+
+}  // namespace zerka
