@@ -49,7 +49,7 @@ int main(int argc, char **argv)
             std::snprintf(name, sizeof name, "anim_%04d.key", f);
             // One animation in four loops, as idles and walks do.
             const std::string text = zerka::bench::MakeKeyText(
-                name, nodes, entries, static_cast<unsigned>(f), f % 4 == 0);
+                name, nodes, entries, static_cast<unsigned>(f), f % 4 == 0, kHierarchyRecords);
             std::ofstream(out / "keys" / name, std::ios::binary) << text;
         }
     } catch (const std::exception &error) {

@@ -63,7 +63,7 @@ void AppendEntry(std::string &out, int num, int frame, const double (&values)[12
 }  // namespace
 
 std::string MakeKeyText(const std::string &fileName, int nodes, int entries, unsigned seed,
-                        bool wrapsAround)
+                        bool wrapsAround, int joints)
 {
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> position(-2.0, 2.0);
@@ -81,7 +81,7 @@ std::string MakeKeyText(const std::string &fileName, int nodes, int entries, uns
     AppendLine(out, "TYPE  0x0000");
     AppendLine(out, "FRAMES " + std::to_string(entries * kFrameStep));
     AppendLine(out, "FPS 15.000");
-    AppendLine(out, "JOINTS " + std::to_string(nodes));
+    AppendLine(out, "JOINTS " + std::to_string(joints > 0 ? joints : nodes));
     AppendLine(out, "");
     AppendLine(out, "NODES " + std::to_string(nodes));
     AppendLine(out, "");

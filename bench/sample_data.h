@@ -8,11 +8,12 @@ namespace zerka::bench {
 
 // Sample files for the benchmarks, made from a seed so every run measures the same bytes.
 
-// A key file in the tool's column layout: a short header, then `nodes` nodes (node i
-// animates hierarchy record i) of `entries` entries each. Some axes stand still (delta 0),
-// as in real animations, so the conversion takes both of its paths.
+// A key file in the tool's column layout: a short header, then `nodes` nodes (NODE i
+// animates joint i) of `entries` entries each, made for a model of `joints` joints (0: as
+// many as nodes). Some axes stand still (delta 0), as in real animations, so the conversion
+// takes both of its paths.
 std::string MakeKeyText(const std::string &fileName, int nodes, int entries, unsigned seed,
-                        bool wrapsAround);
+                        bool wrapsAround, int joints = 0);
 
 // A hierarchy section, title line included, of `records` records of 18 values. The new
 // side moves most nodes and renames one; the old side is the model before the rebuild.
