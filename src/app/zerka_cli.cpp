@@ -24,15 +24,13 @@
 #include "app/cli_report.h"
 #include "app/marker_date.h"
 #include "conversion/batch_conversion.h"
-#include "conversion/key_file_list.h"
 #include "conversion/batch_summary.h"
 #include "conversion/conversion_report.h"
 #include "conversion/hierarchy_reader.h"
 #include "conversion/joint_ties.h"
-#include "conversion/keyframe_conversion.h"
-#include "keyframes/key_file_writer.h"
-#include "zerka_version.h"
+#include "conversion/key_file_list.h"
 #include "keyframes/text_rules.h"
+#include "zerka_version.h"
 
 namespace {
 
@@ -54,7 +52,7 @@ constexpr const char *kUsage =
     "\n"
     "  -n, --dry-run         convert in memory and write nothing, not even DIR/New;\n"
     "                          shows the report\n"
-    "      --report          show how each record and each file's nodes fare\n"
+    "      --report          show how each joint and each file's nodes fare\n"
     "      --rename OLD=NEW  in matching, a joint of NEW.3do named NEW counts as named\n"
     "                          OLD; may be given more than once\n"
     "      --renumber        for models whose joints were inserted, removed or reordered:\n"

@@ -2,8 +2,8 @@
 #include "batch_pipeline.h"
 
 #include <atomic>
-#include <map>
 #include <condition_variable>
+#include <map>
 #include <mutex>
 #include <new>
 #include <set>

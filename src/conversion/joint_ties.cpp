@@ -95,7 +95,7 @@ JointTies::JointTies(const KeyframeTables &tables, MatchOptions options)
         }
     }
     for (const HierarchyNode &record : old_)
-        ++oldNames_[UpperCased(record.NodeName)];
+        oldNames_.insert(UpperCased(record.NodeName));
 }
 
 const std::string &JointTies::MatchingName(const std::string &newName) const

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "keyframes/keyframe_tables.h"
@@ -139,7 +140,7 @@ private:
     std::unordered_map<std::int16_t, Numbered> oldByNumber_;
     std::unordered_map<std::int16_t, Numbered> newByNumber_;
     std::unordered_map<std::string, Named> newByName_;  // upper-cased
-    std::unordered_map<std::string, int> oldNames_;  // upper-cased, with their counts
+    std::unordered_set<std::string> oldNames_;  // upper-cased
 };
 
 // Why a tie leaves or drops its node, in words ("renamed to sensor in new.3do; perhaps

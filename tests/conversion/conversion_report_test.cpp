@@ -5,8 +5,8 @@
 #include <map>
 
 #include "conversion/batch_conversion.h"
-#include "conversion/key_file_list.h"
 #include "conversion/hierarchy_reader.h"
+#include "conversion/key_file_list.h"
 #include "support/test_support.h"
 
 namespace zerka {

@@ -21,10 +21,10 @@
 
 #include <gtest/gtest.h>
 
-#include "conversion/batch_summary.h"
 #include "conversion/batch_conversion.h"
-#include "conversion/key_file_list.h"
+#include "conversion/batch_summary.h"
 #include "conversion/hierarchy_reader.h"
+#include "conversion/key_file_list.h"
 #include "keyframes/key_file_reader.h"
 #include "support/test_support.h"
 
