@@ -48,7 +48,7 @@ TEST_F(Cli, ConvertsEveryFileAndPrintsTheCountFirstAndTheSummaryLast)
     EXPECT_EQ(run.Out, "2\nConverted:  2\nNot Converted:  0\n");
     EXPECT_EQ(run.Err, "");
     const std::string walk = testing::ReadFile(dir / "keys/New/walk.key");
-    EXPECT_EQ(walk.rfind("# KEYFRAME walk.key has been zerka by ZerKA 0.2 on ", 0), 0u);
+    EXPECT_EQ(walk.rfind(testing::MarkerLineStart("walk.key"), 0), 0u);
     EXPECT_NE(walk.find("0x0000   1.00000000   3.00000000"), std::string::npos);
     EXPECT_TRUE(fs::exists(dir / "keys/New/run.key"));
 }
@@ -245,7 +245,7 @@ TEST_F(Cli, TwoRunsWithSourceDateEpochWriteIdenticalBytes)
     ASSERT_EQ(RunCli(dir, Args(), env).Status, 0);
     EXPECT_EQ(testing::ReadFile(dir / "keys/New/walk.key"), first);
     EXPECT_EQ(first.substr(0, first.find("\r\n")),
-              "# KEYFRAME walk.key has been zerka by ZerKA 0.2 on 11/14/23 22:13:20");
+              testing::MarkerLineStart("walk.key") + "11/14/23 22:13:20");
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 #include "conversion/keyframe_conversion.h"
 #include "support/utf8_paths.h"
+#include "zerka_version.h"
 
 namespace zerka::testing {
 
@@ -75,6 +76,12 @@ bool PermissionBitsApply()
 #else
     return ::geteuid() != 0;
 #endif
+}
+
+std::string MarkerLineStart(const std::string &sourceName)
+{
+    return "# KEYFRAME " + sourceName + " has been zerka by ZerKA " +
+           std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + " on ";
 }
 
 std::string Crlf(const std::string &lfText)

@@ -40,6 +40,10 @@ bool FolderTellsCaseApart(const std::filesystem::path &folder);
 // Windows, where they only set the read-only attribute, which folders ignore.
 bool PermissionBitsApply();
 
+// The marker line an output of sourceName starts with, up to its date: "# KEYFRAME
+// sourceName has been zerka by ZerKA MAJOR.MINOR on ", with the version this build writes.
+std::string MarkerLineStart(const std::string &sourceName);
+
 // "a\nb\n" -> "a\r\nb\r\n", to write fixtures readably.
 std::string Crlf(const std::string &lfText);
 

@@ -15,6 +15,7 @@
 #include "ui/flex_grid.h"
 #include "ui/folder_lists.h"
 #include "ui_test_support.h"
+#include "zerka_version.h"
 
 using namespace zerka;
 using namespace zerka::testing;
@@ -465,8 +466,10 @@ private slots:
         w.control<QPushButton>("cmdSave")->click();
         QCOMPARE(w.Boxes->Messages, QStringList({"Nyah"}));
         QVERIFY(QFile::exists(path("keys/New/a.key")));
-        QVERIFY(ReadBytes(path("keys/New/a.key"))
-                    .startsWith("# KEYFRAME a.key has been zerka by ZerKA 0.2 on "));
+        const QByteArray marker = "# KEYFRAME a.key has been zerka by ZerKA " +
+                                  QByteArray::number(kVersionMajor) + '.' +
+                                  QByteArray::number(kVersionMinor) + " on ";
+        QVERIFY(ReadBytes(path("keys/New/a.key")).startsWith(marker));
 
         // The folder exists now; that is no error. Without a selection the name is too short.
         w.control<FileList>("File1")->clearSelection();
