@@ -93,16 +93,20 @@ int UsageError(const std::string &problem)
     return kExitUsage;
 }
 
-// "OLD=NEW"; a second rename of one new name would make matching depend on their order.
+// "OLD=NEW"; a second rename of one new name would make matching depend on their order,
+// and two new names for one old name would make two joints of it.
 std::optional<std::string> AddRename(CliOptions &options, const std::string &text)
 {
     const std::size_t equals = text.find('=');
     if (equals == std::string::npos || equals == 0 || equals + 1 == text.size())
         return "--rename '" + zerka::ShownName(text) + "': expected OLD=NEW";
     zerka::NodeRename rename{text.substr(0, equals), text.substr(equals + 1)};
-    for (const zerka::NodeRename &earlier : options.Match.Renames)
+    for (const zerka::NodeRename &earlier : options.Match.Renames) {
         if (zerka::SameIgnoringCase(earlier.NewName, rename.NewName))
             return "--rename: " + zerka::ShownName(rename.NewName) + " is renamed twice";
+        if (zerka::SameIgnoringCase(earlier.OldName, rename.OldName))
+            return "--rename: " + zerka::ShownName(rename.OldName) + " is given two new names";
+    }
     options.Match.Renames.push_back(std::move(rename));
     return std::nullopt;
 }

@@ -57,14 +57,18 @@ struct BatchOptions {
 std::string MissingHierarchyText(const KeyframeTables &tables);
 
 // Converts every listed file of directory into its "New" folder with the hierarchies
-// loaded before, in list order. A file that fails is Not Converted with its reason and
-// gets no output; the others go on. Outputs are made durable a group at a time before
-// their names appear. Afterwards the tables hold the last listed file as far as it got.
+// loaded before, in list order. A New that cannot be made or written stops the batch
+// before the first file (Ran false, with the reason). A file that fails is Not Converted
+// with its reason and gets no output; the others go on. Outputs are made durable a group at
+// a time before their names appear. Afterwards the tables hold the last file read, as far
+// as it got.
 // A dry run fails and succeeds file by file as the real run would up to the writes: what
 // only writing can tell (New cannot be made, a full disk, a link back to the folder) it
 // does not try.
 // Shows nothing: the caller reports from the result. Whatever the number of workers, the
-// outputs, the result and the tables afterwards are those of one thread.
+// outputs, the result and what the tables' counts cover afterwards are those of one thread;
+// beyond a file that failed part way (an entry count read, its entries not), stale content
+// may come from another file read before.
 BatchResult ConvertAll(KeyframeTables &tables, const std::string &directory,
                        const std::vector<std::string> &names, const BatchProgress &progress = {},
                        const BatchOptions &options = {});

@@ -291,10 +291,17 @@ private:
         if (!group_.Empty())
             group_.Publish(*output_, sources_, result);
         NoteEarlierOutputs(result);
+        // New was made before the first file, to be sure it can be written; a folder
+        // whose files all failed gets none, as if it had been made only when needed.
+        if (output_ && output_->Made() && !group_.NamedAny()) {
+            output_.reset();
+            source_->RemoveIfEmpty(kOutputFolder);
+        }
     }
 
     // A file that failed while New holds an output of its name from an earlier run says so,
-    // or the user may take that output for a fresh one.
+    // or the user may take that output for a fresh one; one this run named, from a file of
+    // the same output name or before its folder's sync failed, is no earlier run's.
     void NoteEarlierOutputs(BatchResult &result) const
     {
         if (!source_)
@@ -303,7 +310,7 @@ private:
             FileOutcome &outcome = result.Files[i];
             const std::string &outputName = outputNames_[i];
             if (outcome.Converted || items_[i].Duplicate || outputName.empty() ||
-                !source_->HoldsFile(kOutputFolder, outputName) ||
+                group_.Named(outputName) || !source_->HoldsFile(kOutputFolder, outputName) ||
                 sources_.count(source_->IdentityOf(std::string(kOutputFolder) + "/" +
                                                    outputName)) != 0)
                 continue;

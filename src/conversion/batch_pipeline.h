@@ -31,7 +31,8 @@ public:
     // Converts every file into result.Files (one outcome per listed name, in order), calling
     // progress after each. With more than one worker, each works on tables of its own;
     // either way the outputs, the outcomes and the tables afterwards are those of one
-    // thread on the caller's tables: holding the last file read, converted as far as it got.
+    // thread on the caller's tables: holding the last file read, converted as far as it got
+    // (see ConvertAll on what lies beyond a file that failed part way).
     void Run(KeyframeTables &tables, std::size_t workers, BatchResult &result,
              const BatchProgress &progress);
 

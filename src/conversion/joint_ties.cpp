@@ -95,7 +95,7 @@ JointTies::JointTies(const KeyframeTables &tables, MatchOptions options)
         }
     }
     for (const HierarchyNode &record : old_)
-        oldNames_.insert(UpperCased(record.NodeName));
+        ++oldNames_[UpperCased(record.NodeName)];
 }
 
 const std::string &JointTies::MatchingName(const std::string &newName) const
@@ -205,9 +205,25 @@ void JointTies::TieByName(JointTie &tie) const
     }
     const HierarchyNode &oldRecord = old_[static_cast<std::size_t>(inOld.First)];
     tie.OldName = oldRecord.NodeName;
+    // A name two joints of the old model share cannot say which joint of the new model
+    // this one became.
+    if (const int sharing = oldNames_.at(UpperCased(oldRecord.NodeName)); sharing > 1) {
+        tie.Why = TieWhy::NameSharedInOld;
+        tie.Sharing = sharing;
+        return;
+    }
     const Named named = FindName(oldRecord.NodeName);
     if (named.Numbered == 1) {
-        TieRecords(tie, oldRecord, new_[static_cast<std::size_t>(named.First)]);
+        const HierarchyNode &newRecord = new_[static_cast<std::size_t>(named.First)];
+        // Nor can a number two records of the new model share tie the node to one of them.
+        if (const Numbered inNew = FindNumber(newByNumber_, *newRecord.JointNumber);
+            inNew.Count > 1) {
+            tie.Why = TieWhy::SharedInNew;
+            tie.NewNumber = *newRecord.JointNumber;
+            tie.Sharing = inNew.Count;
+            return;
+        }
+        TieRecords(tie, oldRecord, newRecord);
         return;
     }
     tie.Why = named.Numbered > 1     ? TieWhy::NameSharedInNew
@@ -293,6 +309,10 @@ std::string TieNote(const JointTie &tie, const JointTies &ties)
         return Plural(tie.Sharing, "record", "records") + " of " + ties.OldModel() +
                " have joint number " + number;
     case TieWhy::SharedInNew:
+        if (tie.NewNumber != tie.Number)
+            return oldName + " is joint " + std::to_string(tie.NewNumber) + " in " +
+                   ties.NewModel() + ", a number " + std::to_string(tie.Sharing) +
+                   " records share";
         return Plural(tie.Sharing, "record", "records") + " of " + ties.NewModel() +
                " have joint number " + number;
     case TieWhy::NameNotInNew: return "no joint named " + oldName + " in " + ties.NewModel();
@@ -304,6 +324,9 @@ std::string TieNote(const JointTie &tie, const JointTies &ties)
     case TieWhy::NameSharedInNew:
         return Plural(tie.Sharing, "joint", "joints") + " named " + oldName + " in " +
                ties.NewModel();
+    case TieWhy::NameSharedInOld:
+        return Plural(tie.Sharing, "joint", "joints") + " named " + oldName + " in " +
+               ties.OldModel();
     }
     return {};
 }

@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "keyframes/keyframe_tables.h"
@@ -51,6 +50,7 @@ enum class TieWhy {
     NameNotInNew,  // --renumber: no record of the new model has the old joint's name
     NameUnnumberedInNew,  // --renumber: records have the name, but none has a joint number
     NameSharedInNew,  // --renumber: two or more numbered records have it
+    NameSharedInOld,  // --renumber: the old joint's name is that of other records too
     NewJoint,  // a report row only: with --renumber, a new joint no old joint follows to
 };
 
@@ -66,8 +66,10 @@ struct JointTie {
     TieWhy Why = TieWhy::NotInEither;
     std::string OldName;  // the old model's joint of that number, when there is one
     std::string NewName;  // the new model's joint it is tied to, or that has the number
-    std::int16_t NewNumber = 0;  // Moved: its number in the new model; NumberedDifferently: too
-    int Sharing = 0;  // Shared…: how many records share the number or name
+    // Moved: its number in the new model; also NumberedDifferently's, and with --renumber
+    // SharedInNew's.
+    std::int16_t NewNumber = 0;
+    int Sharing = 0;  // …Shared…: how many records share the number or name
     bool ByRename = false;  // the names agree only through a rename
     bool RenameHint = false;  // Renamed: the old model has no joint of the new name
     RecordMove Move;  // Moved: new position minus old
@@ -140,7 +142,7 @@ private:
     std::unordered_map<std::int16_t, Numbered> oldByNumber_;
     std::unordered_map<std::int16_t, Numbered> newByNumber_;
     std::unordered_map<std::string, Named> newByName_;  // upper-cased
-    std::unordered_set<std::string> oldNames_;  // upper-cased
+    std::unordered_map<std::string, int> oldNames_;  // upper-cased, with how many have each
 };
 
 // Why a tie leaves or drops its node, in words ("renamed to sensor in new.3do; perhaps

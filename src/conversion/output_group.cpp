@@ -30,8 +30,10 @@ void OutputGroup::Publish(OutputFolder &output, const std::set<FileIdentity> &so
     std::vector<std::size_t> published;
     for (Staged &staged : files_) {
         FileOutcome &outcome = result.Files[staged.Index];
+        const std::string name = staged.File.Name();
         try {
             output.Publish(staged.File, sources);
+            named_.insert(name);
             outcome.Converted = true;
             published.push_back(staged.Index);
         } catch (const FileError &error) {

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "conversion/batch_conversion.h"
@@ -20,6 +21,9 @@ public:
     void Add(std::size_t index, StagedFile file);
     bool Full() const { return files_.size() >= kSize; }
     bool Empty() const { return files_.empty(); }
+    // Whether an output of this name was given its name by this run, durable or not.
+    bool Named(const std::string &name) const { return named_.count(name) != 0; }
+    bool NamedAny() const { return !named_.empty(); }
 
     // Makes the group durable, names its files in list order (never over a file sources
     // names), then makes the names durable; each file's outcome in result says how it
@@ -33,6 +37,7 @@ private:
         StagedFile File;
     };
     std::vector<Staged> files_;
+    std::set<std::string> named_;
 };
 
 }  // namespace zerka

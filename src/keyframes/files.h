@@ -75,6 +75,8 @@ public:
     FileIdentity IdentityOf(const std::string &name) const;
     // Whether child/name in this folder is a file, not a folder (through links).
     bool HoldsFile(const std::string &child, const std::string &name) const;
+    // Removes the folder child of this folder if it is empty; anything else stays.
+    void RemoveIfEmpty(const std::string &child) const;
 
 private:
     friend class OutputFolder;
@@ -168,6 +170,8 @@ public:
                                   WriteOptions options = {});
 
     const std::string &Name() const { return folder_.Name(); }
+    // Whether OpenChild made the folder, which did not exist before.
+    bool Made() const { return made_; }
 
     // Writes bytes into a new file without its final name (safe from several threads at
     // once; the other calls are for one thread); name is the name it will get,
@@ -190,8 +194,8 @@ private:
         if (options_.Step)
             options_.Step();
     }
-    // Makes the folder; one that exists already is fine.
-    static void MakeChild(const Folder &parent, const std::string &childName);
+    // Makes the folder; one that exists already is fine. True when this call made it.
+    static bool MakeChild(const Folder &parent, const std::string &childName);
     std::string NewTempName();
     // A staged file of this folder that will be called name (shownName in messages).
     StagedFile NewStaged(const std::string &name, const std::string &shownName) const;
@@ -199,6 +203,7 @@ private:
 
     Folder folder_;
     WriteOptions options_;
+    bool made_ = false;
     bool stagesUnnamed_ = false;  // outputs can be made without a name until published
     // Whether MakeDurable's one pass also reports every file's writeback error, so that
     // Publish need not ask each file; false for good once an error was seen.

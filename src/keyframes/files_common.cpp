@@ -133,12 +133,13 @@ OutputFolder OutputFolder::OpenChild(const Folder &parent, const std::string &ch
 {
     // The reason the folder could not be made is the one to show; a later open would
     // only say that it does not exist.
-    MakeChild(parent, childName);
+    const bool made = MakeChild(parent, childName);
     Folder folder = Folder::OpenAt(parent.Fd(), childName, childName);
     if (folder.SameAs(parent))
         throw FileError(ErrorCode::PathAccess, {}, 0,
                         "the output folder " + childName + " is the source folder");
     OutputFolder output(std::move(folder), std::move(options));
+    output.made_ = made;
     output.RemoveDeadTemporaries();
     return output;
 }

@@ -65,6 +65,12 @@ bool Folder::HoldsFile(const std::string &child, const std::string &name) const
     return ::fstatat(Fd(), (child + "/" + name).c_str(), &info, 0) == 0 && !S_ISDIR(info.st_mode);
 }
 
+void Folder::RemoveIfEmpty(const std::string &child) const
+{
+    // A folder that is not empty, or no longer there, is left as it is: that is the point.
+    ::unlinkat(Fd(), child.c_str(), AT_REMOVEDIR);
+}
+
 std::vector<std::string> ListRegularFiles(const std::string &path, const std::string &name)
 {
     const int fd = Retry([&] { return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });

@@ -157,10 +157,13 @@ OutputFolder::OutputFolder(Folder folder, WriteOptions options)
     seed_ = files_detail::NewSeed(static_cast<std::uint64_t>(::getpid()));
 }
 
-void OutputFolder::MakeChild(const Folder &parent, const std::string &childName)
+bool OutputFolder::MakeChild(const Folder &parent, const std::string &childName)
 {
-    if (::mkdirat(parent.Fd(), childName.c_str(), 0777) != 0 && errno != EEXIST)
+    if (::mkdirat(parent.Fd(), childName.c_str(), 0777) == 0)
+        return true;
+    if (errno != EEXIST)
         ThrowSystemError(errno, childName, "cannot make the folder");
+    return false;
 }
 
 // A temporary file is locked for as long as its writer lives, so one that can be locked

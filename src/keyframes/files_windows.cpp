@@ -294,6 +294,18 @@ std::size_t InputFile::ReadSome(std::uint64_t offset, char *into, std::size_t co
 
 FileIdentity Folder::IdentityOf(const std::string &) const { return {}; }
 
+void Folder::RemoveIfEmpty(const std::string &child) const
+{
+    std::wstring folder;
+    try {
+        folder = FolderPath(Fd(), child, "cannot remove");
+    } catch (const FileError &) {
+        return;  // a folder that cannot be named is left as it is, as a full one would be
+    }
+    // Windows removes only an empty folder that nobody holds open; anything else stays.
+    ::RemoveDirectoryW((folder + Utf16FromUtf8(child)).c_str());
+}
+
 bool Folder::HoldsFile(const std::string &child, const std::string &name) const
 {
     std::wstring folder;

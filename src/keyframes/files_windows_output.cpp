@@ -45,15 +45,16 @@ OutputFolder::OutputFolder(Folder folder, WriteOptions options)
     seed_ = files_detail::NewSeed(static_cast<std::uint64_t>(::GetCurrentProcessId()));
 }
 
-void OutputFolder::MakeChild(const Folder &parent, const std::string &childName)
+bool OutputFolder::MakeChild(const Folder &parent, const std::string &childName)
 {
     const std::wstring path =
         FolderPath(parent.Fd(), childName, "cannot make the folder") + Utf16FromUtf8(childName);
-    if (!::CreateDirectoryW(path.c_str(), nullptr)) {
-        const DWORD error = ::GetLastError();
-        if (error != ERROR_ALREADY_EXISTS)
-            ThrowWindowsError(error, childName, "cannot make the folder");
-    }
+    if (::CreateDirectoryW(path.c_str(), nullptr))
+        return true;
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_ALREADY_EXISTS)
+        ThrowWindowsError(error, childName, "cannot make the folder");
+    return false;
 }
 
 // A writer holds its temporary file open, sharing nothing but deletion, for as long as it

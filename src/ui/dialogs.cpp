@@ -45,6 +45,9 @@ QRect FitWithin(QRect rect, const QRect &available)
 // text and details need; this box then takes the size over, so that it fits its screen.
 class SummaryBox final : public QMessageBox {
 public:
+    static constexpr int kDetailsColumns = 100;
+    static constexpr int kDetailsLines = 20;
+
     SummaryBox(QWidget *parent, const QString &text, const QString &details)
         : QMessageBox(QMessageBox::NoIcon, QString::fromLatin1(kAppCaption), WithLfBreaks(text),
                       QMessageBox::Ok, parent)
@@ -57,6 +60,19 @@ public:
             // The report's tables line up in columns only unwrapped, in a fixed font.
             area->setLineWrapMode(QTextEdit::NoWrap);
             area->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+            // Room for a report's lines and a screenful of them, as far as the screen
+            // has it: QMessageBox's own few lines as wide as the summary hide most of a
+            // warning behind a scroll bar.
+            const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+            const QFontMetrics metrics = area->fontMetrics();
+            int width = kDetailsColumns * metrics.horizontalAdvance(QLatin1Char('x'));
+            int height = kDetailsLines * metrics.lineSpacing();
+            if (screen) {
+                width = std::min(width, screen->availableGeometry().width() * 4 / 5);
+                height = std::min(height, screen->availableGeometry().height() / 2);
+            }
+            area->setMinimumWidth(width);
+            area->setFixedHeight(std::max(height, area->maximumHeight()));
             detailsHeight_ = area->maximumHeight();
         }
         // QMessageBox sizes the box anew when its details are shown or hidden, on the

@@ -71,6 +71,8 @@ TEST_F(Cli, UsageAndHierarchyErrorsExitWithTwoAndWriteNothing)
         {"--rename arm " + Args(), "zerka-cli: --rename 'arm': expected OLD=NEW" + tryHelp},
         {"--rename a=arm --rename b=ARM " + Args(),
          "zerka-cli: --rename: ARM is renamed twice" + tryHelp},
+        {"--rename arm=a --rename ARM=b " + Args(),
+         "zerka-cli: --rename: ARM is given two new names" + tryHelp},
         {"--rename arm=leg " + Args(),
          "zerka-cli: --rename arm=leg: no joint named leg in new.3do" + tryHelp},
         {"--rename leg=ARM " + Args(),

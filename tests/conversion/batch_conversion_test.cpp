@@ -96,6 +96,7 @@ TEST_F(Batch, FailureLinesNameTheFileOnceWithTheLineOrTheOtherFile)
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1], "b.key: new.3do, line 2 of the hierarchy section: X 'zz' is not a number");
     EXPECT_EQ(lines[0], "a.key: NODE 'x' is not a number (line 3)");
+    EXPECT_FALSE(fs::exists(dir / "New"));  // made to be sure it can be written, then removed
 }
 
 TEST_F(Batch, DoesNotRunUntilBothHierarchiesAreLoaded)
@@ -183,6 +184,15 @@ TEST_F(Batch, AFailedFileWhoseOutputIsLeftFromAnEarlierRunSaysSo)
     EXPECT_EQ(Failures(result),
               (Names{"a.key: NODE 'x' is not a number (line 3); New/a.key is from an earlier run",
                      "b.key: NODE 'x' is not a number (line 3)"}));
+
+    // Written by this run, from another file of the same output name: no earlier run's.
+    if (!testing::FolderTellsCaseApart(dir.Path()))
+        return;
+    testing::WriteFile(dir / "A.key", "# k\r\nNODES 1\r\nNODE x\r\n");
+    testing::WriteFile(dir / "a.key", keyText);
+    fs::remove(dir.Path() / "New" / "a.key");
+    EXPECT_EQ(Failures(ConvertAll(tables, dir.Path().string(), {"A.key", "a.key"})),
+              Names{"A.key: NODE 'x' is not a number (line 3)"});
 }
 
 TEST_F(Batch, NamesDifferingOnlyInCaseDoNotOverwriteEachOthersOutput)

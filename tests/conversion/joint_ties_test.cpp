@@ -130,6 +130,10 @@ TEST_F(Ties, RenumberFollowsEachJointByNameAndDropsWhatCannotBeFollowed)
          "7 dropped: no joint 7 in old.3do; 1 dropped: 2 joints named b in new.3do; "
          "2 dropped: c has no joint number in new.3do",
          "NODES 0"},
+        {"0: a 0, 1: b 0, 2: A 0", "0: a 1, 4: b 2, 4: x 3", {1, 2},
+         "1 dropped: b is joint 4 in new.3do, a number 2 records share; "
+         "2 dropped: 2 joints named A in old.3do",
+         "NODES 0"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.newSpec);
@@ -143,11 +147,12 @@ TEST_F(Ties, RenumberFollowsEachJointByNameAndDropsWhatCannotBeFollowed)
             << text;
     }
 
-    // Two nodes that would get one number: the file fails, naming the number.
-    Load(abc, "0: a 1, 5: b 2, 5: c 3", {1, 2});
+    // Two nodes that would get one number (one joint animated twice): the file fails,
+    // naming the number.
+    Load(abc, "0: a 1, 5: b 2", {1, 1});
     const FileError error = testing::ExpectFileError(
         [&] { Convert({{}, true}); }, ErrorCode::InvalidArgument);
-    EXPECT_EQ(error.Description, "NODE 2 and NODE 1 (line 11) would both become NODE 5");
+    EXPECT_EQ(error.Description, "NODE 1 and NODE 1 (line 11) would both become NODE 5");
 }
 
 }  // namespace
