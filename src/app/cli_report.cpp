@@ -76,11 +76,12 @@ Json FileJson(const JointTies *ties, const FileOutcome &file, bool withNodes)
     if (!withNodes || !file.Converted || ties == nullptr)
         return item;
     Json nodes = Json::array();
-    for (const NodeOutcome &node : file.Nodes) {
+    for (const FileNode &node : file.Nodes) {
+        const JointTie tie = ties->Tie(node.Num);
         Json entry = {{"node", node.Num},
                       {"mesh", node.MeshName},
-                      {"joint_name", node.Tie.OldName.empty() ? node.Tie.NewName : node.Tie.OldName}};
-        AddTie(entry, node.Tie, *ties);
+                      {"joint_name", tie.OldName.empty() ? tie.NewName : tie.OldName}};
+        AddTie(entry, tie, *ties);
         nodes.push_back(std::move(entry));
     }
     item["nodes"] = std::move(nodes);

@@ -14,13 +14,21 @@
 
 namespace zerka {
 
+// One node of a converted file as a result keeps it, in the file's order: what its number
+// tied it to is asked of the result's Ties again when it is reported, so a batch keeps a
+// few bytes a node, not a tie each.
+struct FileNode {
+    std::int16_t Num = 0;  // as its NODE line gives it
+    std::string MeshName;
+};
+
 // How one listed file fared.
 struct FileOutcome {
     std::string Name;  // as listed
     std::string OutputName;  // its name in New; empty when the listed name has none
     bool Converted = false;
     std::string Reason;  // why it was not converted: "description (line N)"
-    std::vector<NodeOutcome> Nodes;  // once its conversion in memory succeeded
+    std::vector<FileNode> Nodes;  // once its conversion in memory succeeded
     // What the user should know of a converted file ("already converted by Zerka; ..."),
     // without its name; they never change its output or its outcome.
     std::vector<std::string> Warnings = {};

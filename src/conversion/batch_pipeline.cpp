@@ -34,7 +34,7 @@ struct Item {
     std::size_t Worker = 0;  // whose tables it was read into
     bool ConvertedDry = false;  // a dry run got as far as a staged file would
     bool Duplicate = false;  // its output name was taken by an earlier file
-    std::vector<NodeOutcome> Nodes;
+    std::vector<FileNode> Nodes;
     std::vector<std::string> Warnings;
     bool Done = false;
 };
@@ -240,7 +240,9 @@ private:
             else
                 item.ConvertedDry = true;
             AddNodeWarnings(warnings, nodes, ties_, dryRun_);
-            item.Nodes = std::move(nodes);
+            item.Nodes.reserve(nodes.size());
+            for (NodeOutcome &node : nodes)
+                item.Nodes.push_back({node.Num, std::move(node.MeshName)});
             item.Warnings = std::move(warnings);
         } catch (const FileError &error) {
             item.Reason = FailureReason(error, name);

@@ -92,8 +92,8 @@ std::string FileText(const JointTies &ties, const FileOutcome &file)
         return ShownName(file.Name) + ": not converted: " + file.Reason + "\n";
     std::vector<Row> rows{{{"NODE", "mesh", "joint", "dx", "dy", "dz"}, {}}};
     int counts[4] = {};  // moved, matched with no move, left, dropped
-    for (const NodeOutcome &node : file.Nodes) {
-        const JointTie &tie = node.Tie;
+    for (const FileNode &node : file.Nodes) {
+        const JointTie tie = ties.Tie(node.Num);
         ++counts[tie.Fate == TieFate::Moved ? (tie.NoMove() ? 1 : 0)
                  : tie.Fate == TieFate::Left ? 2
                                               : 3];
