@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "conversion/joint_ties.h"
-#include "conversion/keyframe_conversion.h"
 #include "keyframes/files.h"
 #include "keyframes/keyframe_tables.h"
 

@@ -119,14 +119,12 @@ int JointsLineCount(std::string_view line)
         return -1;
     line.remove_prefix(std::string_view("JOINTS").size());
     const std::size_t first = line.find_first_not_of(" \t");
-    const std::size_t last = line.find_last_not_of(" \t");
     if (first == std::string_view::npos)
         return -1;
-    const std::string_view digits = line.substr(first, last - first + 1);
-    if (digits.size() > 6 ||
-        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return -1;
-    return std::stoi(std::string(digits));
+    line = line.substr(first, line.find_last_not_of(" \t") - first + 1);
+    // A count is written as a joint number is: the same rule reads it.
+    const std::optional<std::int16_t> count = JointNumberOf(line);
+    return count && *count >= 0 && line.back() != ':' ? *count : -1;
 }
 
 }  // namespace

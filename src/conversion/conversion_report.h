@@ -6,6 +6,7 @@
 
 #include "conversion/batch_conversion.h"
 #include "conversion/joint_ties.h"
+#include "conversion/keyframe_conversion.h"
 #include "keyframes/keyframe_tables.h"
 
 // What a batch did to each joint and each node, and what the user should know of a file:
