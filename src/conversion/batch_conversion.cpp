@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "conversion/batch_pipeline.h"
+#include "conversion/conversion_report.h"
 #include "conversion/key_file_list.h"
 #include "conversion/keyframe_conversion.h"
 
@@ -67,9 +68,8 @@ BatchResult ConvertAll(KeyframeTables &tables, const std::string &directory,
             return result;
         }
     }
-    result.Files.reserve(names.size());
-    for (const std::string &name : names)
-        result.Files.push_back({name, {}, false, {}, {}, {}});
+    result.Warnings = BatchWarnings(*result.Ties, directory, names);
+    result.Files.resize(names.size());
     std::size_t workers = options.Workers > 0 ? static_cast<std::size_t>(options.Workers)
                                               : std::thread::hardware_concurrency();
     workers = std::min(std::max<std::size_t>(workers, 1), names.size());

@@ -7,31 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "conversion/file_outcome.h"
 #include "conversion/joint_ties.h"
 #include "keyframes/files.h"
 #include "keyframes/keyframe_tables.h"
 
 namespace zerka {
-
-// One node of a converted file as a result keeps it, in the file's order: what its number
-// tied it to is asked of the result's Ties again when it is reported, so a batch keeps a
-// few bytes a node, not a tie each.
-struct FileNode {
-    std::int16_t Num = 0;  // as its NODE line gives it
-    std::string MeshName;
-};
-
-// How one listed file fared.
-struct FileOutcome {
-    std::string Name;  // as listed
-    std::string OutputName;  // its name in New; empty when the listed name has none
-    bool Converted = false;
-    std::string Reason;  // why it was not converted: "description (line N)"
-    std::vector<FileNode> Nodes;  // once its conversion in memory succeeded
-    // What the user should know of a converted file ("already converted by Zerka; ..."),
-    // without its name; they never change its output or its outcome.
-    std::vector<std::string> Warnings = {};
-};
 
 struct BatchResult {
     // False when nothing was tried: a hierarchy was missing, or New cannot be made or
@@ -39,6 +20,9 @@ struct BatchResult {
     bool Ran = false;
     std::string NotRunReason;  // then why, as the window shows it
     std::vector<FileOutcome> Files;  // every listed file, in list order
+    // What the user should know of the whole batch, before any file: the models move
+    // nothing, the folder has no key files. They change no outcome.
+    std::vector<std::string> Warnings;
     std::shared_ptr<const JointTies> Ties;  // what the nodes were tied by, once it ran
 
     int ConvertedCount() const;

@@ -7,36 +7,42 @@
 #include <mutex>
 #include <new>
 #include <set>
+#include <stop_token>
 #include <system_error>
 #include <thread>
 
-#include "conversion/batch_summary.h"
 #include "conversion/conversion_report.h"
 #include "conversion/key_file_list.h"
 #include "conversion/keyframe_conversion.h"
 #include "conversion/output_group.h"
 #include "keyframes/key_file_reader.h"
 #include "keyframes/key_file_writer.h"
+#include "keyframes/key_header.h"
 
 namespace zerka {
 namespace {
 
-// How far workers may run ahead of the files taken in order: it bounds the open files and
-// memory.
+// How far workers may run ahead of the files taken in order: it bounds the files staged
+// and the memory they hold.
 constexpr std::size_t kAhead = 2 * OutputGroup::kSize;
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
-// Everything one listed file needs that does not depend on the files before it.
+// Everything one listed file needs that does not depend on the files after it.
 struct Item {
+    FileOutcome Outcome;
     std::optional<StagedFile> Staged;
-    std::string Reason;  // when nothing was staged
+    bool Prepared = false;  // converted in memory: staged, or a dry run's whole work
+    std::string WouldKeep;  // a dry run: the backup name an earlier output would get
     bool Loaded = false;  // it got as far as being read into the tables
+    bool Namesake = false;  // its output name was taken by an earlier file
     std::size_t Worker = 0;  // whose tables it was read into
-    bool ConvertedDry = false;  // a dry run got as far as a staged file would
-    bool Duplicate = false;  // its output name was taken by an earlier file
-    std::vector<FileNode> Nodes;
-    std::vector<std::string> Warnings;
     bool Done = false;
+};
+
+// A thread's own storage for the texts it reads, kept from one file to the next.
+struct Buffers {
+    std::string Text;
+    std::string Previous;
 };
 
 }  // namespace
@@ -46,23 +52,23 @@ public:
     State(const std::string &directory, const std::vector<std::string> &names,
           const BatchOptions &options, const JointTies &ties)
         : names_(names), dryRun_(options.DryRun), markerDate_(options.MarkerDate),
-          write_(options.Write), ties_(ties),
-          items_(names.size()), outputNames_(names.size()), namesake_(names.size(), kNone)
+          write_(options.Write), ties_(ties), items_(names.size()),
+          namesake_(names.size(), kNone)
     {
-        // Two names such as "a.KEY" and "a.key" make one output; the later one waits for
-        // the earlier to be settled (namesake_).
+        // Two names such as "a.KEY" and "a.key" make one output: the later waits until the
+        // earlier is settled (namesake_), and is converted only if that one was not.
         std::map<std::string, std::size_t> lastWith;
         for (std::size_t i = 0; i < names_.size(); ++i) {
+            FileOutcome &outcome = items_[i].Outcome;
+            outcome.Name = names_[i];
             try {
-                outputNames_[i] = OutputNameFor(names_[i]);
+                outcome.OutputName = OutputNameFor(names_[i]);
             } catch (const FileError &) {
                 continue;  // Process gives the reason
             }
-            const auto [earlier, first] = lastWith.try_emplace(outputNames_[i], i);
-            if (!first) {
-                namesake_[i] = earlier->second;
-                earlier->second = i;
-            }
+            const auto [earlier, first] = lastWith.try_emplace(outcome.OutputName, i);
+            if (!first)
+                namesake_[i] = std::exchange(earlier->second, i);
         }
         try {
             source_.emplace(Folder::Open(directory, directory));
@@ -91,88 +97,35 @@ public:
         return std::nullopt;
     }
 
-    // On the caller's tables, one file after the other.
-    void ConvertInOrder(KeyframeTables &tables, BatchResult &result, const BatchProgress &progress)
+    // Takes the files in list order. With workers, they read, convert and stage files
+    // ahead, each on tables of its own, and the caller gets the tables of the worker that
+    // read the last file read; without, this thread does each file when it takes it.
+    // Either way outputs, outcomes and progress come out as one thread makes them.
+    void Run(KeyframeTables &tables, std::size_t workers, BatchResult &result,
+             const BatchProgress &progress)
     {
-        std::string text;
-        for (std::size_t i = 0; i < names_.size(); ++i) {
-            Process(tables, text, i, Claimed(i));
-            Consume(i, result, progress);
-        }
-        Finish(result);
-    }
-
-    // Workers read, convert and stage files ahead, each on tables of its own, while this
-    // thread takes their work in list order: outputs, outcomes and progress come out
-    // exactly as in ConvertInOrder, and the caller gets the tables of the worker that read
-    // the last file read.
-    void ConvertWithWorkers(KeyframeTables &tables, std::size_t count, BatchResult &result,
-                            const BatchProgress &progress)
-    {
-        std::atomic<std::size_t> next{0};
-        bool stop = false;
-        // Each worker's tables are made here, as copies of the caller's: no worker ever reads
-        // the caller's, and a failure to make them leaves the work to this thread alone.
         std::vector<std::unique_ptr<KeyframeTables>> own;
-        try {
-            for (std::size_t w = 0; w < count; ++w)
-                own.push_back(std::make_unique<KeyframeTables>(tables));
-        } catch (const std::bad_alloc &) {
-            ConvertInOrder(tables, result, progress);
-            return;
-        }
-        const auto work = [&](std::size_t worker) {
-            std::string text;
-            for (std::size_t i; (i = next++) < names_.size();) {
-                bool claimed = false;
-                {
-                    // A file whose output name an earlier file may take waits until that one
-                    // is settled, so it is read exactly when one thread would read it.
-                    std::unique_lock lock(mutex_);
-                    changed_.wait(lock, [&] {
-                        return stop || (i < consumed_ + kAhead &&
-                                        (namesake_[i] == kNone || namesake_[i] < consumed_));
-                    });
-                    if (stop)
-                        return;
-                    claimed = claimed_.count(outputNames_[i]) != 0;
-                }
-                Process(*own[worker], text, i, claimed);
-                items_[i].Worker = worker;
-                {
-                    const std::lock_guard lock(mutex_);
-                    items_[i].Done = true;
-                }
-                changed_.notify_all();
-            }
-        };
-        std::vector<std::thread> threads;
-        const auto stopAndJoin = [&] {
-            {
-                const std::lock_guard lock(mutex_);
-                stop = true;
-            }
-            changed_.notify_all();
-            for (std::thread &thread : threads)
-                thread.join();
-            threads.clear();
-        };
-        // However this thread leaves (an exception too), the workers end first.
-        struct Joiner {
-            const decltype(stopAndJoin) &StopAndJoin;
-            ~Joiner() { StopAndJoin(); }
-        } joiner{stopAndJoin};
-        try {
-            for (std::size_t w = 0; w < count; ++w)
-                threads.emplace_back(work, w);
-        } catch (const std::system_error &) {
-            if (threads.empty()) {  // no thread to be had: the same work on this one
-                ConvertInOrder(tables, result, progress);
-                return;
+        std::atomic<std::size_t> next{0};
+        // Declared after what the workers use: however this function leaves, the threads
+        // are stopped and joined first.
+        std::vector<std::jthread> threads;
+        if (workers > 1) {
+            try {
+                // Copies of the caller's tables: no worker ever reads the caller's.
+                for (std::size_t w = 0; w < workers; ++w)
+                    own.push_back(std::make_unique<KeyframeTables>(tables));
+                for (std::size_t w = 0; w < workers; ++w)
+                    threads.emplace_back([&, w](std::stop_token stop) { Work(stop, next, *own[w], w); });
+            } catch (const std::bad_alloc &) {
+            } catch (const std::system_error &) {
+                // Fewer workers than asked for, or none: the work is the same.
             }
         }
+        Buffers buffers;
         for (std::size_t i = 0; i < names_.size(); ++i) {
-            {
+            if (threads.empty()) {
+                Process(tables, buffers, i);
+            } else {
                 std::unique_lock lock(mutex_);
                 changed_.wait(lock, [&] { return items_[i].Done; });
             }
@@ -183,19 +136,39 @@ public:
             }
             changed_.notify_all();
         }
-        stopAndJoin();
+        const bool worked = !threads.empty();
+        threads.clear();
         Finish(result);
         // Every later file that worker took failed before it was read, so its tables are
         // as that file left them.
-        if (lastLoaded_ != kNone)
+        if (worked && lastLoaded_ != kNone)
             tables = std::move(*own[items_[lastLoaded_].Worker]);
     }
 
 private:
-    bool Claimed(std::size_t i)
+    void Work(std::stop_token stop, std::atomic<std::size_t> &next, KeyframeTables &tables,
+              std::size_t worker)
     {
-        const std::lock_guard lock(mutex_);
-        return claimed_.count(outputNames_[i]) != 0;
+        Buffers buffers;
+        for (std::size_t i; (i = next++) < names_.size();) {
+            {
+                std::unique_lock lock(mutex_);
+                // A file whose output name an earlier file may take waits until that one is
+                // settled, so it is read exactly when one thread would read it.
+                if (!changed_.wait(lock, stop, [&] {
+                        return i < consumed_ + kAhead &&
+                               (namesake_[i] == kNone || namesake_[i] < consumed_);
+                    }))
+                    return;
+            }
+            Process(tables, buffers, i);
+            {
+                const std::lock_guard lock(mutex_);
+                items_[i].Worker = worker;
+                items_[i].Done = true;
+            }
+            changed_.notify_all();
+        }
     }
 
     // New is opened once; from then on every file gets the same folder, or the same reason.
@@ -214,71 +187,110 @@ private:
         return *output_;
     }
 
-    // claimed: an earlier file took this one's output name, so it is not read at all.
-    // buffer is the thread's own storage for the file's text.
-    void Process(KeyframeTables &tables, std::string &buffer, std::size_t i, bool claimed)
+    // A dry run's look at New, which it never makes: null when there is none.
+    const Folder *ExistingOutput()
+    {
+        const std::lock_guard lock(outputMutex_);
+        if (!dryOutputOpened_) {
+            dryOutputOpened_ = true;
+            try {
+                dryOutput_.emplace(source_->OpenFolder(kOutputFolder, kOutputFolder));
+            } catch (const FileError &) {
+            }
+        }
+        return dryOutput_ ? &*dryOutput_ : nullptr;
+    }
+
+    // The output New holds under this file's output name, compared with built.
+    struct Previous {
+        bool Differs = false;  // there is one, and it holds other content
+        std::optional<FileStamp> Same;  // the one found to hold the same content
+    };
+    Previous LookAtPrevious(const Folder &folder, const std::string &name, std::string_view built,
+                            std::string &buffer) const
+    {
+        try {
+            const InputFile file = InputFile::OpenIn(folder, name);
+            if (SameOutput(file.ReadAllInto(buffer), built))
+                return {false, file.Stamp()};
+        } catch (const FileError &error) {
+            // What cannot be read cannot be vouched for: it is kept, where it can be.
+            return {error.Code != ErrorCode::FileNotFound, std::nullopt};
+        }
+        return {true, std::nullopt};
+    }
+
+    void Process(KeyframeTables &tables, Buffers &buffers, std::size_t i)
     {
         Item &item = items_[i];
+        FileOutcome &outcome = item.Outcome;
         const std::string &name = names_[i];
         try {
             if (sourceError_)
                 throw *sourceError_;
             OutputNameFor(name);  // a name too short fails here, before anything is read
-            if (claimed)
-                return;  // Consume gives the reason
-            const std::string_view text = InputFile::OpenIn(*source_, name).ReadAllInto(buffer);
+            if (Taken(outcome.OutputName)) {
+                item.Namesake = true;
+                outcome.FailAsNamesake();
+                return;
+            }
+            const std::string_view text = InputFile::OpenIn(*source_, name).ReadAllInto(buffers.Text);
             item.Loaded = true;  // from here on the tables change, as far as the text gets
             LoadKeyText(tables, text, name);
-            std::vector<std::string> warnings = HeaderWarnings(tables, ties_);
+            std::vector<std::string> warnings = SourceWarnings(tables, ties_);
             OutputFolder *output = dryRun_ ? nullptr : &Output();
             tables.SourceFileName = name;
             std::vector<NodeOutcome> nodes = ConvertTables(tables, ties_, name);
             // A text too wide for its columns fails here, in a dry run too.
             const std::string built = BuildKeyText(tables, markerDate_);
-            if (output)
-                item.Staged.emplace(output->Stage(built, outputNames_[i]));
-            else
-                item.ConvertedDry = true;
+            if (output) {
+                const Previous previous =
+                    LookAtPrevious(output->Files(), outcome.OutputName, built, buffers.Previous);
+                item.Staged.emplace(output->Stage(built, outcome.OutputName));
+                item.Staged->KeepWhatItReplaces(previous.Same);
+            } else if (const Folder *existing = ExistingOutput()) {
+                if (LookAtPrevious(*existing, outcome.OutputName, built, buffers.Previous).Differs)
+                    item.WouldKeep = std::string(kOutputFolder) + "/" +
+                                     NextBackupName(*existing, outcome.OutputName);
+            }
             AddNodeWarnings(warnings, nodes, ties_, dryRun_);
-            item.Nodes.reserve(nodes.size());
+            std::vector<FileNode> kept;
+            kept.reserve(nodes.size());
             for (NodeOutcome &node : nodes)
-                item.Nodes.push_back({node.Num, std::move(node.MeshName)});
-            item.Warnings = std::move(warnings);
+                kept.push_back({node.Num, std::move(node.MeshName)});
+            outcome.Prepare(std::move(kept), std::move(warnings));
+            item.Prepared = true;
         } catch (const FileError &error) {
-            item.Reason = FailureReason(error, name);
+            outcome.Fail(error);
         } catch (const std::bad_alloc &) {
-            item.Reason = "out of memory";
+            outcome.Fail("out of memory");
         } catch (const std::exception &error) {
-            item.Reason = error.what();  // a library failure ends only this file
+            outcome.Fail(error.what());  // a library failure ends only this file
         }
+    }
+
+    // Whether an earlier file of the same output name was converted: the one place that
+    // decides it, since every earlier namesake is settled when a file gets here.
+    bool Taken(const std::string &outputName)
+    {
+        const std::lock_guard lock(mutex_);
+        return taken_.count(outputName) != 0;
     }
 
     void Consume(std::size_t i, BatchResult &result, const BatchProgress &progress)
     {
         Item &item = items_[i];
-        FileOutcome &outcome = result.Files[i];
-        const std::string &outputName = outputNames_[i];
-        outcome.OutputName = outputName;
-        // "a.KEY" and "a.key" both make New/a.key: the first listed that was staged wins.
-        if (!outputName.empty() && Claimed(i)) {
-            item.Staged.reset();
-            item.Duplicate = true;
-            outcome.Reason = std::string(kOutputFolder) + "/" + ShownName(outputName) +
-                             " was already written from another file of this folder";
-        } else if (item.Staged || item.ConvertedDry) {
+        FileOutcome &outcome = result.Files[i] = std::move(item.Outcome);
+        if (item.Prepared) {
             {
                 const std::lock_guard lock(mutex_);
-                claimed_.insert(outputName);
+                taken_.insert(outcome.OutputName);
             }
             if (item.Staged)
                 group_.Add(i, std::move(*item.Staged));
             else
-                outcome.Converted = true;
+                outcome.Publish(item.WouldKeep, true);
             item.Staged.reset();
-            outcome.Nodes = std::move(item.Nodes);
-            outcome.Warnings = std::move(item.Warnings);
-        } else {
-            outcome.Reason = item.Reason;
         }
         if (item.Loaded)
             lastLoaded_ = i;
@@ -301,23 +313,22 @@ private:
         }
     }
 
-    // A file that failed while New holds an output of its name from an earlier run says so,
-    // or the user may take that output for a fresh one; one this run named, from a file of
-    // the same output name or before its folder's sync failed, is no earlier run's.
+    // A file that failed while New holds an output of its name from an earlier run says so;
+    // one this run named, from a file of the same output name or before its folder's sync
+    // failed, is no earlier run's.
     void NoteEarlierOutputs(BatchResult &result) const
     {
         if (!source_)
             return;
         for (std::size_t i = 0; i < names_.size(); ++i) {
             FileOutcome &outcome = result.Files[i];
-            const std::string &outputName = outputNames_[i];
-            if (outcome.Converted || items_[i].Duplicate || outputName.empty() ||
+            const std::string &outputName = outcome.OutputName;
+            if (outcome.Converted || items_[i].Namesake || outputName.empty() ||
                 group_.Named(outputName) || !source_->HoldsFile(kOutputFolder, outputName) ||
                 sources_.count(source_->IdentityOf(std::string(kOutputFolder) + "/" +
                                                    outputName)) != 0)
                 continue;
-            outcome.Reason += "; " + std::string(kOutputFolder) + "/" + ShownName(outputName) +
-                              " is from an earlier run";
+            outcome.NoteEarlierOutput();
         }
     }
 
@@ -332,14 +343,15 @@ private:
     std::mutex outputMutex_;
     std::optional<OutputFolder> output_;
     std::optional<FileError> outputError_;
+    bool dryOutputOpened_ = false;
+    std::optional<Folder> dryOutput_;
     // After output_: staged files left on an exception go while their folder is still open.
     std::vector<Item> items_;
-    std::vector<std::string> outputNames_;  // empty for a name too short to have one
     std::vector<std::size_t> namesake_;  // the last earlier file of the same output name
     std::mutex mutex_;  // for what the workers share with the thread that takes their work
-    std::condition_variable changed_;
+    std::condition_variable_any changed_;
     std::size_t consumed_ = 0;
-    std::set<std::string> claimed_;
+    std::set<std::string> taken_;  // output names of files converted so far
     OutputGroup group_;
     std::size_t lastLoaded_ = kNone;
 };
@@ -357,10 +369,7 @@ std::optional<FileError> BatchPipeline::CheckOutput() { return state_->CheckOutp
 void BatchPipeline::Run(KeyframeTables &tables, std::size_t workers, BatchResult &result,
                         const BatchProgress &progress)
 {
-    if (workers <= 1)
-        state_->ConvertInOrder(tables, result, progress);
-    else
-        state_->ConvertWithWorkers(tables, workers, result, progress);
+    state_->Run(tables, workers, result, progress);
 }
 
 }  // namespace zerka

@@ -7,16 +7,6 @@
 
 namespace zerka {
 
-std::string FailureReason(const FileError &error, const std::string &listedName)
-{
-    if (!error.File.empty() && error.File != listedName)
-        return error.what();
-    std::string reason = error.Description;
-    if (error.Line > 0)
-        reason += " (line " + std::to_string(error.Line) + ")";
-    return reason;
-}
-
 std::string CountsText(const BatchResult &result)
 {
     return "Converted: " + SignSpaced(result.ConvertedCount()) +
@@ -34,7 +24,7 @@ std::vector<std::string> FailureLines(const BatchResult &result)
 
 std::vector<std::string> WarningLines(const BatchResult &result)
 {
-    std::vector<std::string> lines;
+    std::vector<std::string> lines = result.Warnings;
     for (const FileOutcome &file : result.Files)
         if (file.Converted)
             for (const std::string &warning : file.Warnings)

@@ -10,17 +10,14 @@
 // Lines break with LF; the window shows the summary box's CR LF itself.
 namespace zerka {
 
-// A failure as a summary line shows it after the listed file's name: the description and
-// its line, or, for an error in another file (a model, the New folder), that file too.
-std::string FailureReason(const FileError &error, const std::string &listedName);
-
 // "Converted:  3\nNot Converted:  1": each count as the sign-space conversion writes it.
 std::string CountsText(const BatchResult &result);
 
 // "walk.key: reason", one per file not converted, in list order.
 std::vector<std::string> FailureLines(const BatchResult &result);
 
-// "walk.key: warning", one per warning of a converted file, in list order.
+// The batch's own warnings, then "walk.key: warning", one per warning of a converted file,
+// in list order.
 std::vector<std::string> WarningLines(const BatchResult &result);
 
 // How many converted files have warnings.

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "keyframes/key_file_writer.h"
+#include "keyframes/key_header.h"
 #include "keyframes/number_text.h"
 
 namespace zerka {
@@ -112,21 +112,6 @@ std::string FileText(const JointTies &ties, const FileOutcome &file)
     return text;
 }
 
-// The number a JOINTS header line gives ("JOINTS 31"), or -1 when it gives none.
-int JointsLineCount(std::string_view line)
-{
-    if (!IsJointsLine(line))
-        return -1;
-    line.remove_prefix(std::string_view("JOINTS").size());
-    const std::size_t first = line.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return -1;
-    line = line.substr(first, line.find_last_not_of(" \t") - first + 1);
-    // A count is written as a joint number is: the same rule reads it.
-    const std::optional<std::int16_t> count = JointNumberOf(line);
-    return count && *count >= 0 && line.back() != ':' ? *count : -1;
-}
-
 }  // namespace
 
 const char *FateName(const JointTie &tie)
@@ -153,7 +138,56 @@ std::string NodeNote(const JointTie &tie, const JointTies &ties)
     return note;
 }
 
-std::vector<std::string> HeaderWarnings(const KeyframeTables &tables, const JointTies &ties)
+namespace {
+
+// A joint's move shorter than this says nothing of where a node sits.
+constexpr double kPlacementMove = 0.0001;
+
+double DistanceSquared(double x, double y, double z, const RecordMove &to)
+{
+    return (x - to.X) * (x - to.X) + (y - to.Y) * (y - to.Y) + (z - to.Z) * (z - to.Z);
+}
+
+// Whether more than half of the nodes whose joints moved far enough start nearer to their
+// joint's place in the new model than in the old one, as read.
+bool SitsAtNewJoints(const KeyframeTables &tables, const JointTies &ties)
+{
+    int counted = 0, nearerNew = 0;
+    for (int n = 1; n <= tables.KeyNodeCount; ++n) {
+        const KeyNode &node = tables.KeyNodes(n);
+        const JointTie tie = ties.Tie(node.Num);
+        const RecordMove &move = tie.Move;
+        if (tie.Fate != TieFate::Moved || tie.Problem || node.EntryCount < 1 ||
+            move.X * move.X + move.Y * move.Y + move.Z * move.Z <= kPlacementMove * kPlacementMove)
+            continue;
+        const KeyEntry &first = node.Entries(1);
+        double x = 0, y = 0, z = 0;
+        try {
+            const TextSource at{tables.SourceFileName, first.Line, "X"};
+            x = ParseDoubleText(first.X(), at);
+            y = ParseDoubleText(first.Y(), at);
+            z = ParseDoubleText(first.Z(), at);
+        } catch (const FileError &) {
+            continue;  // the conversion fails the file on it
+        }
+        ++counted;
+        if (DistanceSquared(x, y, z, tie.NewAt) < DistanceSquared(x, y, z, tie.OldAt))
+            ++nearerNew;
+    }
+    return nearerNew * 2 > counted;
+}
+
+std::string Names(const std::vector<std::string> &names)
+{
+    std::string text;
+    for (const std::string &name : names)
+        text += (text.empty() ? "" : ", ") + name;
+    return text;
+}
+
+}  // namespace
+
+std::vector<std::string> SourceWarnings(const KeyframeTables &tables, const JointTies &ties)
 {
     std::vector<std::string> warnings;
     if (tables.HeaderLineCount > 0 && IsMarkerLine(tables.HeaderLines(1)))
@@ -166,6 +200,22 @@ std::vector<std::string> HeaderWarnings(const KeyframeTables &tables, const Join
             break;
         }
     }
+    if (SitsAtNewJoints(tables, ties))
+        warnings.push_back("its nodes sit at " + ties.NewModel() + "'s joints, not " +
+                           ties.OldModel() +
+                           "'s: converted already, or the two models the wrong way round?");
+    return warnings;
+}
+
+std::vector<std::string> BatchWarnings(const JointTies &ties, const std::string &directory,
+                                       const std::vector<std::string> &names)
+{
+    std::vector<std::string> warnings;
+    if (ties.NothingMoves())
+        warnings.push_back(ties.OldModel() + " and " + ties.NewModel() +
+                           " have the same joints in the same places: nothing will move");
+    if (names.empty())
+        warnings.push_back(ShownName(directory) + ": no .key files");
     return warnings;
 }
 
@@ -184,6 +234,31 @@ void AddNodeWarnings(std::vector<std::string> &warnings, const std::vector<NodeO
         warnings.push_back(std::to_string(renumbered) +
                            " nodes are on joints the new model numbers differently; "
                            "--renumber follows them");
+    // A renamed joint leaves its node where it was: the animation no longer fits.
+    std::vector<const NodeOutcome *> renamed;
+    for (const NodeOutcome &node : nodes)
+        if (node.Tie.Why == TieWhy::Renamed && node.Tie.RenameHint)
+            renamed.push_back(&node);
+    if (renamed.size() == 1) {
+        const JointTie &tie = renamed.front()->Tie;
+        const std::string oldName = ShownName(tie.OldName), newName = ShownName(tie.NewName);
+        warnings.push_back("NODE " + std::to_string(tie.Number) + " (" + oldName +
+                           ") left as read: joint " + std::to_string(tie.Number) + " is " +
+                           newName + " in " + ties.NewModel() + "; --rename " + oldName + "=" +
+                           newName + " moves it");
+    } else if (renamed.size() > 1) {
+        std::string which, options;
+        for (const NodeOutcome *node : renamed) {
+            const std::string oldName = ShownName(node->Tie.OldName);
+            const std::string newName = ShownName(node->Tie.NewName);
+            which += (which.empty() ? "" : ", ") + std::to_string(node->Tie.Number) + " (" +
+                     oldName + " is " + newName + ")";
+            options += " --rename " + oldName + "=" + newName;
+        }
+        warnings.push_back(std::to_string(renamed.size()) + " nodes left as read on joints " +
+                           ties.NewModel() + " renamed: NODE " + which + ";" + options +
+                           " moves them");
+    }
     const auto moved = count([](const JointTie &tie) { return tie.Fate == TieFate::Moved; });
     const auto dropped = count([](const JointTie &tie) { return tie.Fate == TieFate::Dropped; });
     if (!nodes.empty() && moved == 0 && dropped == 0)
@@ -195,7 +270,15 @@ void AddNodeWarnings(std::vector<std::string> &warnings, const std::vector<NodeO
         std::string warning = "NODE " + std::to_string(node.Num);
         if (!node.Tie.OldName.empty())
             warning += " (" + ShownName(node.Tie.OldName) + ")";
-        warnings.push_back(warning + " dropped: " + TieNote(node.Tie, ties));
+        warning += " dropped: " + TieNote(node.Tie, ties);
+        // A joint that cannot be followed by name may have been renamed into one of these.
+        if (node.Tie.Why == TieWhy::NameNotInNew) {
+            const std::vector<std::string> candidates = ties.NewNames();
+            if (!candidates.empty())
+                warning += "; joints new in " + ties.NewModel() + ": " + Names(candidates) +
+                           " (for --rename)";
+        }
+        warnings.push_back(warning);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <limits>
 #include <utility>
 
+#include "keyframes/key_header.h"
 #include "keyframes/number_text.h"
 #include "keyframes/text_rules.h"
 
@@ -40,40 +41,17 @@ std::optional<std::int16_t> JointNumberOf(std::string_view firstToken)
 {
     if (!firstToken.empty() && firstToken.back() == ':')
         firstToken.remove_suffix(1);
-    std::string_view digits = firstToken;
-    if (!digits.empty() && (digits.front() == '+' || digits.front() == '-'))
-        digits.remove_prefix(1);
-    if (digits.empty() || !std::all_of(digits.begin(), digits.end(),
-                                       [](char c) { return c >= '0' && c <= '9'; }))
-        return std::nullopt;
-    // from_chars takes no '+'; the digits are checked, so only the range can fail.
-    const bool negative = firstToken.front() == '-';
-    long long value = 0;
-    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (ec != std::errc() || end != digits.data() + digits.size())
-        return std::nullopt;
-    value = negative ? -value : value;
-    if (value < std::numeric_limits<std::int16_t>::min() ||
-        value > std::numeric_limits<std::int16_t>::max())
-        return std::nullopt;
-    return static_cast<std::int16_t>(value);
-}
-
-bool IsJointsLine(std::string_view line)
-{
-    constexpr std::string_view kJoints = "JOINTS";
-    return line.size() > kJoints.size() &&
-           SameIgnoringCase(line.substr(0, kJoints.size()), kJoints) &&
-           (line[kJoints.size()] == ' ' || line[kJoints.size()] == '\t');
+    return SixteenBitNumber(firstToken);
 }
 
 JointTies::JointTies(const KeyframeTables &tables, MatchOptions options)
     : options_(std::move(options)), old_(RecordsOf(tables.OldHierarchy, tables.OldHierarchyCount)),
       new_(RecordsOf(tables.NewHierarchy, tables.NewHierarchyCount)),
-      oldFile_(tables.OldHierarchyFile), newFile_(tables.NewHierarchyFile),
-      oldModel_(ShownName(FileNameOf(tables.OldHierarchyFile))),
-      newModel_(ShownName(FileNameOf(tables.NewHierarchyFile)))
+      oldFile_(tables.OldHierarchyFile), newFile_(tables.NewHierarchyFile)
 {
+    const auto [oldModel, newModel] = NamesApart(oldFile_, newFile_);
+    oldModel_ = ShownName(oldModel);
+    newModel_ = ShownName(newModel);
     const auto index = [](const std::vector<HierarchyNode> &records,
                           std::unordered_map<std::int16_t, Numbered> &byNumber) {
         for (std::size_t r = 0; r < records.size(); ++r) {
@@ -132,17 +110,38 @@ void JointTies::TieRecords(JointTie &tie, const HierarchyNode &oldRecord,
     tie.NewName = newRecord.NodeName;
     tie.NewNumber = *newRecord.JointNumber;
     tie.ByRename = !SameIgnoringCase(oldRecord.NodeName, newRecord.NodeName);
-    const auto offset = [&](const std::string HierarchyNode::*axis, const char *name) {
-        const TextSource inNew{newFile_, newRecord.Line, name, kHierarchyLineScope};
-        const TextSource inOld{oldFile_, oldRecord.Line, name, kHierarchyLineScope};
-        return ParseDoubleText(newRecord.*axis, inNew) - ParseDoubleText(oldRecord.*axis, inOld);
+    const auto at = [](const HierarchyNode &record, const std::string &file) {
+        const auto axis = [&](const std::string &text, const char *name) {
+            return ParseDoubleText(text, {file, record.Line, name, kHierarchyLineScope});
+        };
+        return RecordMove{axis(record.X, "X"), axis(record.Y, "Y"), axis(record.Z, "Z")};
     };
     try {
-        tie.Move = {offset(&HierarchyNode::X, "X"), offset(&HierarchyNode::Y, "Y"),
-                    offset(&HierarchyNode::Z, "Z")};
+        tie.NewAt = at(newRecord, newFile_);
+        tie.OldAt = at(oldRecord, oldFile_);
+        tie.Move = {tie.NewAt.X - tie.OldAt.X, tie.NewAt.Y - tie.OldAt.Y, tie.NewAt.Z - tie.OldAt.Z};
     } catch (const FileError &error) {
         tie.Problem = error;
     }
+}
+
+std::vector<std::string> JointTies::NewNames() const
+{
+    std::vector<std::string> names;
+    for (const HierarchyNode &record : new_)
+        if (!OldHasName(MatchingName(record.NodeName)))
+            names.push_back(ShownName(record.NodeName));
+    return names;
+}
+
+bool JointTies::NothingMoves() const
+{
+    if (old_.size() != new_.size() || old_.empty())
+        return false;
+    const std::vector<JointTie> rows = Rows();
+    return std::all_of(rows.begin(), rows.end(), [](const JointTie &row) {
+        return row.Fate == TieFate::Moved && !row.Problem && row.NoMove() && !row.Followed();
+    });
 }
 
 // The node moves exactly when both models have one record of its number and their names
@@ -340,14 +339,13 @@ std::optional<std::string> RenameProblem(const KeyframeTables &tables, const Nod
                 return true;
         return false;
     };
+    const auto [oldModel, newModel] = NamesApart(tables.OldHierarchyFile, tables.NewHierarchyFile);
     const std::string pair = "--rename " + ShownName(rename.OldName) + "=" +
                              ShownName(rename.NewName) + ": no joint named ";
     if (!names(tables.OldHierarchy, tables.OldHierarchyCount, rename.OldName))
-        return pair + ShownName(rename.OldName) + " in " +
-               ShownName(FileNameOf(tables.OldHierarchyFile));
+        return pair + ShownName(rename.OldName) + " in " + ShownName(oldModel);
     if (!names(tables.NewHierarchy, tables.NewHierarchyCount, rename.NewName))
-        return pair + ShownName(rename.NewName) + " in " +
-               ShownName(FileNameOf(tables.NewHierarchyFile));
+        return pair + ShownName(rename.NewName) + " in " + ShownName(newModel);
     return std::nullopt;
 }
 

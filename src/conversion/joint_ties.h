@@ -73,6 +73,7 @@ struct JointTie {
     bool ByRename = false;  // the names agree only through a rename
     bool RenameHint = false;  // Renamed: the old model has no joint of the new name
     RecordMove Move;  // Moved: new position minus old
+    RecordMove OldAt, NewAt;  // Moved: the joint's position in each model
     // Moved, when a position does not parse: every file that reaches the joint fails.
     std::optional<FileError> Problem;
 
@@ -84,10 +85,6 @@ struct JointTie {
 // integer (optional sign, then digits: "4:", "04:" and "4" are all 4). A record whose
 // first token is anything else, or a number outside the 16 bits of a NODE line, has none.
 std::optional<std::int16_t> JointNumberOf(std::string_view firstToken);
-
-// Whether a key file's header line gives the joint count of the model the file was made
-// for: "JOINTS" in any case, then a space or a tab.
-bool IsJointsLine(std::string_view line);
 
 // The ties of both loaded models under one set of options. Made once per batch from the
 // tables, of which it keeps its own copy of what it needs: the workers of a batch share
@@ -109,6 +106,12 @@ public:
     const std::string &NewModel() const { return newModel_; }
     int OldCount() const { return static_cast<int>(old_.size()); }
     int NewCount() const { return static_cast<int>(new_.size()); }
+    // The new model's joints whose names the old model does not have, as shown, in the new
+    // model's order: where a joint that cannot be followed may have gone.
+    std::vector<std::string> NewNames() const;
+    // Every joint of either model is tied to the same one of the other, in the same place:
+    // no node of any file can move.
+    bool NothingMoves() const;
 
 private:
     // Records by joint number: the first one with it, and how many have it.

@@ -9,6 +9,7 @@
 
 #include "keyframes/files.h"
 #include "keyframes/key_file_writer.h"
+#include "keyframes/key_header.h"
 #include "keyframes/number_text.h"
 
 namespace zerka {
@@ -69,20 +70,14 @@ void RenumberNodes(KeyframeTables &tables, const std::vector<NodeOutcome> &outco
         tables.KeyNodes(kept).Num = tie.NewNumber;
     }
     tables.KeyNodeCount = kept;
-    for (int h = 1; h <= tables.HeaderLineCount; ++h) {
-        std::string &line = tables.HeaderLines(h);
-        if (IsJointsLine(line))
-            line = "JOINTS " + std::to_string(newJointCount);
-    }
-    // The reader ends the header with its NODES line.
-    if (tables.HeaderLineCount > 0 && tables.HeaderLines(tables.HeaderLineCount).rfind("NODES", 0) == 0)
-        tables.HeaderLines(tables.HeaderLineCount) = "NODES " + std::to_string(kept);
+    RewriteCounts(tables, kept, newJointCount);
 }
 
 // Rewrites one node's entries in order. Each entry is rewritten right after its own values
-// are computed, so entry b reads the unshifted texts of entry b + 1, while the last entry
-// of a wrapping node reads entry 1 already shifted: files made by the tool have always
-// been derived this way.
+// are computed, so entry b reads the unshifted texts of entry b + 1. The last entry keeps
+// its deltas as read: a constant shift changes no velocity, and its successor (itself, or
+// entry 1 already shifted) says nothing of where the motion goes after the last key. Its
+// texts are still read, so a last entry that does not parse fails the file all the same.
 void ShiftNode(KeyNode &node, bool wrapsAround, const std::string &file)
 {
     // Entry b + 1's frame and position are read for entry b already and are kept for its
@@ -146,15 +141,23 @@ void ShiftNode(KeyNode &node, bool wrapsAround, const std::string &file)
         static constexpr std::string_view kNames[] = {"X", "Y", "Z", "DX", "DY", "DZ"};
         static constexpr int kFields[] = {KeyEntry::kX,  KeyEntry::kY,  KeyEntry::kZ,
                                           KeyEntry::kDX, KeyEntry::kDY, KeyEntry::kDZ};
-        // The six texts are stored in one step.
+        static constexpr int kPositionFields[] = {KeyEntry::kX, KeyEntry::kY, KeyEntry::kZ};
+        const bool last = b == node.EntryCount;
+        const int count = last ? 3 : 6;
+        // The texts are stored in one step.
         char block[6 * kMaxFormattedDouble];
         std::size_t ends[6];
         char *write = block;
-        for (int v = 0; v < 6; ++v) {
+        for (int v = 0; v < count; ++v) {
             write = FormatDoubleAt(values[v], write, at(entry, kNames[v]));
             ends[v] = static_cast<std::size_t>(write - block);
         }
-        entry.SetFields({block, ends[5]}, kFields, ends);
+        if (last) {
+            const std::size_t positionEnds[] = {ends[0], ends[1], ends[2]};
+            entry.SetFields({block, ends[2]}, kPositionFields, positionEnds);
+        } else {
+            entry.SetFields({block, ends[5]}, kFields, ends);
+        }
     }
 }
 

@@ -1,19 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "output_group.h"
 
-#include "conversion/batch_summary.h"
-
 namespace zerka {
-namespace {
-
-void MarkFailed(FileOutcome &outcome, const FileError &error)
-{
-    outcome.Converted = false;
-    outcome.Reason = FailureReason(error, outcome.Name);
-    outcome.Warnings.clear();  // a file not converted is told by its reason alone
-}
-
-}  // namespace
 
 void OutputGroup::Add(std::size_t index, StagedFile file)
 {
@@ -32,12 +20,12 @@ void OutputGroup::Publish(OutputFolder &output, const std::set<FileIdentity> &so
         FileOutcome &outcome = result.Files[staged.Index];
         const std::string name = staged.File.Name();
         try {
-            output.Publish(staged.File, sources);
+            const std::string backup = output.Publish(staged.File, sources);
             named_.insert(name);
-            outcome.Converted = true;
+            outcome.Publish(backup);
             published.push_back(staged.Index);
         } catch (const FileError &error) {
-            MarkFailed(outcome, error);
+            outcome.Fail(error);
         }
     }
     files_.clear();
@@ -47,7 +35,7 @@ void OutputGroup::Publish(OutputFolder &output, const std::set<FileIdentity> &so
         output.SyncNames();
     } catch (const FileError &error) {
         for (const std::size_t index : published)
-            MarkFailed(result.Files[index], error);
+            result.Files[index].Fail(error);
     }
 }
 

@@ -12,7 +12,8 @@
 namespace zerka {
 
 // A batch's staged outputs, named a group at a time in list order: the wait for the disk
-// is paid once a group rather than once a file, while only a few files are ever open.
+// is paid once a group rather than once a file. A group holds at most kSize staged files
+// open, and the workers at most twice as many more ahead of it.
 class OutputGroup {
 public:
     static constexpr std::size_t kSize = 32;
@@ -26,8 +27,8 @@ public:
     bool NamedAny() const { return !named_.empty(); }
 
     // Makes the group durable, names its files in list order (never over a file sources
-    // names), then makes the names durable; each file's outcome in result says how it
-    // went. The group is empty afterwards.
+    // names, keeping what each replaces as it asks), then makes the names durable; each
+    // file's outcome in result says how it went. The group is empty afterwards.
     void Publish(OutputFolder &output, const std::set<FileIdentity> &sources,
                  BatchResult &result);
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -60,6 +61,15 @@ struct FileIdentity {
     friend auto operator<=>(const FileIdentity &, const FileIdentity &) = default;
 };
 
+// What a file was when it was looked at: another file under its name since, or the same
+// file written since, has another stamp.
+struct FileStamp {
+    FileIdentity Identity;
+    std::uint64_t Size = 0;
+    std::int64_t Modified = 0;  // in the system's own units
+    friend bool operator==(const FileStamp &, const FileStamp &) = default;
+};
+
 // An open folder; files in it are opened by name relative to it, so the folder cannot be
 // swapped for another between a check and a use.
 class Folder {
@@ -77,6 +87,8 @@ public:
     bool HoldsFile(const std::string &child, const std::string &name) const;
     // Removes the folder child of this folder if it is empty; anything else stays.
     void RemoveIfEmpty(const std::string &child) const;
+    // The folder child of this one, through links; name is what messages call it.
+    Folder OpenFolder(const std::string &child, const std::string &name) const;
 
 private:
     friend class OutputFolder;
@@ -93,6 +105,11 @@ private:
 // folder" where path leads to none, "cannot list the folder: reason" where it cannot be read.
 std::vector<std::string> ListRegularFiles(const std::string &path, const std::string &name);
 
+// The name a backup of name in folder takes: "name.~N~", N one more than the highest such
+// backup the folder holds, as `cp --backup=numbered` names them; "name.~1~" when it holds
+// none, or cannot be listed.
+std::string NextBackupName(const Folder &folder, const std::string &name);
+
 // A file open for reading, and only ever a regular file: a FIFO, a device or a folder is
 // refused at once, before a read could block or run on without end.
 class InputFile {
@@ -104,6 +121,8 @@ public:
     // The size the file had when it was opened; no read goes past it.
     std::uint64_t Size() const { return size_; }
     const std::string &Name() const { return name_; }
+    // The file as it was opened.
+    const FileStamp &Stamp() const { return stamp_; }
 
     // The whole file, at most kMaxTextBytes (more is an error).
     std::string ReadAll() const;
@@ -121,6 +140,7 @@ private:
     FileHandle handle_;
     std::string name_;
     std::uint64_t size_ = 0;
+    FileStamp stamp_;
 };
 
 // A complete output that has no final name yet: unnamed where the system allows it, else
@@ -134,6 +154,15 @@ public:
 
     const std::string &Name() const { return name_; }
 
+    // When it is published over another file, that file is first kept under the next
+    // backup name (NextBackupName), unless it is still the file stamped same, whose content
+    // the caller found equal to this one's.
+    void KeepWhatItReplaces(std::optional<FileStamp> same)
+    {
+        keepReplaced_ = true;
+        same_ = same;
+    }
+
 private:
     friend class OutputFolder;
     void Discard();
@@ -144,6 +173,8 @@ private:
     std::string tempName_;  // empty while the file has no name at all
     std::string name_;
     std::string shown_;
+    bool keepReplaced_ = false;
+    std::optional<FileStamp> same_;
 };
 
 // How an output folder writes: both are for tests, which must take paths that a system or
@@ -154,7 +185,9 @@ struct WriteOptions {
     bool NamedTemporaries = false;
     // Called at every step of writing an output, from several threads at once: a test
     // build stops a run there, at a step of its choice.
-    std::function<void()> Step;
+    std::function<void()> Step = {};
+    // Keep replaced files as copies, as on file systems without hard links.
+    bool CopiedBackups = false;
 };
 
 // The folder outputs go to. An output is written in two steps so that a batch pays for
@@ -170,6 +203,8 @@ public:
                                   WriteOptions options = {});
 
     const std::string &Name() const { return folder_.Name(); }
+    // The folder itself, to read what it holds.
+    const Folder &Files() const { return folder_; }
     // Whether OpenChild made the folder, which did not exist before.
     bool Made() const { return made_; }
 
@@ -182,8 +217,12 @@ public:
     void MakeDurable(std::vector<StagedFile *> &files);
     // Makes the staged file durable and names it, replacing an existing file of that name,
     // but never a folder and never a file whose identity is in keep (a source that a link
-    // leads to). On failure the staged file is gone and nothing was replaced.
-    void Publish(StagedFile &file, const std::set<FileIdentity> &keep = {});
+    // leads to). A replaced file the staged one is to keep (KeepWhatItReplaces) is first
+    // given its backup name, durably: a hard link, or a durable copy where the file system
+    // has none, so the name holds the old or the new whole file at every instant. Returns
+    // the backup's name, empty when none was made. On failure the staged file is gone and
+    // nothing was replaced.
+    std::string Publish(StagedFile &file, const std::set<FileIdentity> &keep = {});
     // Makes the names given by Publish durable.
     void SyncNames();
 
@@ -197,6 +236,9 @@ private:
     // Makes the folder; one that exists already is fine. True when this call made it.
     static bool MakeChild(const Folder &parent, const std::string &childName);
     std::string NewTempName();
+    // Keeps the file at file's name under its backup name, as Publish says; empty when
+    // there is nothing to keep.
+    std::string KeepReplaced(StagedFile &file);
     // A staged file of this folder that will be called name (shownName in messages).
     StagedFile NewStaged(const std::string &name, const std::string &shownName) const;
     void RemoveDeadTemporaries();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The parts of the file layer that are the same on every system; files_posix.cpp and
 // files_windows.cpp hold the system calls.
+#include <charconv>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -29,6 +30,25 @@ bool IsTemporaryName(std::string_view name)
     const bool earlier = name.size() > kOldSuffix.size() + 1 && name.front() == '.' &&
                          name.substr(name.size() - kOldSuffix.size()) == kOldSuffix;
     return ours || earlier;
+}
+
+int BackupNumber(std::string_view entry, std::string_view name)
+{
+    if (entry.size() < name.size() + 4 || entry.substr(0, name.size()) != name ||
+        entry.substr(name.size(), 2) != ".~" || entry.back() != '~')
+        return 0;
+    const std::string_view digits = entry.substr(name.size() + 2, entry.size() - name.size() - 3);
+    int number = 0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    return ec == std::errc() && end == digits.data() + digits.size() && digits.front() != '0' &&
+                   number > 0
+               ? number
+               : 0;
+}
+
+std::string BackupName(const std::string &name, int number)
+{
+    return name + ".~" + std::to_string(number) + "~";
 }
 
 std::uint64_t NewSeed(std::uint64_t processId)
@@ -123,6 +143,8 @@ StagedFile &StagedFile::operator=(StagedFile &&other) noexcept
         tempName_ = std::move(other.tempName_);
         name_ = std::move(other.name_);
         shown_ = std::move(other.shown_);
+        keepReplaced_ = other.keepReplaced_;
+        same_ = other.same_;
         other.tempName_.clear();
     }
     return *this;

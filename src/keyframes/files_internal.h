@@ -24,10 +24,24 @@ std::string Joined(const std::string &folder, const std::string &name);
 // A name the file layer stages outputs under, or one that earlier versions used.
 bool IsTemporaryName(std::string_view name);
 
+// N when entry is "name.~N~", a backup of name; 0 for any other entry. N past what an int
+// holds counts as no backup: a run cannot number the next one.
+int BackupNumber(std::string_view entry, std::string_view name);
+// "name.~N~".
+std::string BackupName(const std::string &name, int number);
+
 // The start of a folder's temporary names: random, and apart for every process and run.
 std::uint64_t NewSeed(std::uint64_t processId);
 
 #if !defined(_WIN32)
+// What a file's status says of it, to tell later whether it is still the same file.
+template <typename Status> FileStamp StampOf(const Status &info)
+{
+    return {{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)},
+            static_cast<std::uint64_t>(info.st_size),
+            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
 // Retries a system call that a signal interrupted.
 template <typename Call> auto Retry(Call call)
 {
@@ -54,6 +68,16 @@ FileHandle Own(void *handle);
 std::wstring FolderPath(int folder, const std::string &shown, std::string_view doing);
 // Marks an open file to be removed when its last handle closes.
 bool RemoveOnClose(int file);
+// What a file's information (BY_HANDLE_FILE_INFORMATION) says of it, to tell later
+// whether it is still the same file.
+template <typename Information> FileStamp StampOf(const Information &info)
+{
+    return {{info.dwVolumeSerialNumber,
+             (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow},
+            (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow,
+            static_cast<std::int64_t>((std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
+                                      info.ftLastWriteTime.dwLowDateTime)};
+}
 #endif
 
 // Whether syncfs reports every file's writeback errors and the file system's own flush

@@ -4,7 +4,9 @@
 #include "files.h"
 #include "files_internal.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <system_error>
 
 #include <dirent.h>
@@ -18,7 +20,6 @@ namespace {
 using files_detail::Retry;
 
 std::string Reason(int error) { return std::generic_category().message(error); }
-
 
 }  // namespace
 
@@ -65,6 +66,11 @@ bool Folder::HoldsFile(const std::string &child, const std::string &name) const
     return ::fstatat(Fd(), (child + "/" + name).c_str(), &info, 0) == 0 && !S_ISDIR(info.st_mode);
 }
 
+Folder Folder::OpenFolder(const std::string &child, const std::string &name) const
+{
+    return OpenAt(Fd(), child, name);
+}
+
 void Folder::RemoveIfEmpty(const std::string &child) const
 {
     // A folder that is not empty, or no longer there, is left as it is: that is the point.
@@ -104,6 +110,21 @@ std::vector<std::string> ListRegularFiles(const std::string &path, const std::st
     return names;
 }
 
+std::string NextBackupName(const Folder &folder, const std::string &name)
+{
+    int highest = 0;
+    const int listing = ::fcntl(folder.Fd(), F_DUPFD_CLOEXEC, 0);
+    if (DIR *dir = listing < 0 ? nullptr : ::fdopendir(listing)) {
+        ::rewinddir(dir);
+        while (const dirent *entry = ::readdir(dir))
+            highest = std::max(highest, files_detail::BackupNumber(entry->d_name, name));
+        ::closedir(dir);
+    } else if (listing >= 0) {
+        ::close(listing);
+    }
+    return files_detail::BackupName(name, highest < INT_MAX ? highest + 1 : highest);
+}
+
 InputFile::InputFile(FileHandle handle, std::string name)
     : handle_(std::move(handle)), name_(std::move(name))
 {
@@ -118,6 +139,7 @@ InputFile::InputFile(FileHandle handle, std::string name)
         throw FileError(ErrorCode::PathAccess, name_, 0,
                         "is not a regular file (a FIFO, a device or a socket)");
     size_ = static_cast<std::uint64_t>(info.st_size);
+    stamp_ = files_detail::StampOf(info);
 }
 
 InputFile InputFile::Open(const std::string &path, const std::string &name)

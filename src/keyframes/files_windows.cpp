@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <system_error>
 
@@ -224,6 +225,33 @@ Folder Folder::Open(const std::string &path, const std::string &name)
     return OpenAt(-1, path, name);
 }
 
+Folder Folder::OpenFolder(const std::string &child, const std::string &name) const
+{
+    return OpenAt(Fd(), child, name);
+}
+
+std::string NextBackupName(const Folder &folder, const std::string &name)
+{
+    int highest = 0;
+    try {
+        const std::wstring pattern =
+            FolderPath(folder.Fd(), name, "cannot list") + Utf16FromUtf8(name) + L".~*~";
+        WIN32_FIND_DATAW found{};
+        const HANDLE listing = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                                  FindExSearchNameMatch, nullptr, 0);
+        if (listing != INVALID_HANDLE_VALUE) {
+            do
+                highest = std::max(highest,
+                                   files_detail::BackupNumber(Utf8FromUtf16(found.cFileName), name));
+            while (::FindNextFileW(listing, &found));
+            ::FindClose(listing);
+        }
+    } catch (const FileError &) {
+        // A folder that cannot be listed starts at 1; a name taken is found when it is made.
+    }
+    return files_detail::BackupName(name, highest < INT_MAX ? highest + 1 : highest);
+}
+
 std::vector<std::string> ListRegularFiles(const std::string &path, const std::string &name)
 {
     const std::wstring folder = Utf16FromUtf8(path.empty() ? "." : path);
@@ -269,6 +297,7 @@ InputFile::InputFile(FileHandle handle, std::string name)
         throw FileError(ErrorCode::PathAccess, name_, 0,
                         "is not a regular file (a FIFO, a device or a socket)");
     size_ = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    stamp_ = files_detail::StampOf(info);
 }
 
 InputFile InputFile::Open(const std::string &path, const std::string &name)

@@ -127,8 +127,74 @@ StagedFile OutputFolder::Stage(std::string_view bytes, const std::string &name,
     return staged;
 }
 
+std::string OutputFolder::KeepReplaced(StagedFile &file)
+{
+    if (!file.keepReplaced_)
+        return {};
+    const std::wstring folder = FolderPath(folder_.Fd(), file.shown_, "cannot replace");
+    const std::wstring target = folder + Utf16FromUtf8(file.name_);
+    {
+        const FileHandle there = Own(::CreateFileW(
+            target.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!there || !::GetFileInformationByHandle(ToHandle(there.Get()), &info) ||
+            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+            (file.same_ && *file.same_ == files_detail::StampOf(info)))
+            return {};
+    }
+    std::string copy;
+    bool copied = false;
+    bool link = !options_.CopiedBackups;
+    // Another run numbering its backups at the same instant takes a number first; a few
+    // tries are enough for that.
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        const std::string backup = NextBackupName(folder_, file.name_);
+        const std::string shown = files_detail::Joined(folder_.Name(), backup);
+        const std::wstring wide = folder + Utf16FromUtf8(backup);
+        const auto cannot = [&](DWORD error) {
+            ThrowWindowsError(error, file.shown_, "cannot keep it as " + shown);
+        };
+        // A hard link is named through the volume's journal; Windows has no call that
+        // waits for a folder's names, as SyncNames says.
+        if (link) {
+            if (::CreateHardLinkW(wide.c_str(), target.c_str(), nullptr))
+                return shown;
+            const DWORD error = ::GetLastError();
+            if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
+                continue;
+            if (error != ERROR_NOT_SUPPORTED && error != ERROR_INVALID_FUNCTION &&
+                error != ERROR_TOO_MANY_LINKS)
+                cannot(error);
+            link = false;  // FAT and exFAT have none: a copy instead
+        }
+        try {
+            if (!copied)
+                copy = InputFile::OpenIn(folder_, file.name_).ReadAll();
+            copied = true;
+        } catch (const FileError &error) {
+            throw FileError(error.Code, file.shown_, 0,
+                            "cannot keep it as " + shown + ": " + error.Description);
+        }
+        StagedFile staged = Stage(copy, backup, shown);
+        if (!::FlushFileBuffers(ToHandle(staged.handle_.Get())))
+            cannot(::GetLastError());
+        // Without MOVEFILE_REPLACE_EXISTING the move never takes a name another file has.
+        if (::MoveFileExW((folder + Utf16FromUtf8(staged.tempName_)).c_str(), wide.c_str(),
+                          MOVEFILE_WRITE_THROUGH)) {
+            staged.tempName_.clear();
+            return shown;
+        }
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+            cannot(error);
+    }
+    throw FileError(ErrorCode::PathAccess, file.shown_, 0,
+                    "cannot keep it: every backup name tried was taken");
+}
+
 // Links are rare on Windows and IdentityOf cannot tell, so keep is never filled there.
-void OutputFolder::Publish(StagedFile &file, const std::set<FileIdentity> &)
+std::string OutputFolder::Publish(StagedFile &file, const std::set<FileIdentity> &)
 {
     // However publishing fails, the staged file goes and nothing was replaced.
     const auto fail = [&file](DWORD error, std::string_view doing) {
@@ -145,6 +211,13 @@ void OutputFolder::Publish(StagedFile &file, const std::set<FileIdentity> &)
         throw;
     }
     const std::wstring target = folder + Utf16FromUtf8(file.name_);
+    std::string backup;
+    try {
+        backup = KeepReplaced(file);
+    } catch (const FileError &) {
+        file.Discard();
+        throw;
+    }
     // Write-through: the name is on the disk when the call returns, which is what
     // SyncNames does elsewhere.
     if (!::MoveFileExW((folder + Utf16FromUtf8(file.tempName_)).c_str(), target.c_str(),
@@ -161,6 +234,7 @@ void OutputFolder::Publish(StagedFile &file, const std::set<FileIdentity> &)
     }
     file.tempName_.clear();
     file.Discard();
+    return backup;
 }
 
 // Short of flushing a whole volume, which takes an administrator, Windows has no call that

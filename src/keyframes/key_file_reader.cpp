@@ -6,6 +6,7 @@
 #include "files.h"
 #include "line_tokens.h"
 #include "number_text.h"
+#include "key_header.h"
 #include "text_rules.h"
 
 namespace zerka {
@@ -49,7 +50,7 @@ private:
                 AddHeaderLine(line);
             // The line after "NODES" takes its place for the keyword tests, header or not;
             // it is never a header line itself.
-            if (StartsWith(line, "NODES")) {
+            if (IsNodesLine(line)) {
                 if (inHeader)
                     NoteDeclaredNodes(line);
                 inHeader = false;

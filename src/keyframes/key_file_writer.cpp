@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "key_header.h"
 #include "text_rules.h"
 
 namespace zerka {
@@ -19,8 +20,6 @@ constexpr std::string_view kTitleLine2 =
     "#                                 dx:          dy:          dz:          dp:          dy:"
     "          dr:";
 constexpr std::size_t kSecondLineIndent = 23;
-constexpr std::string_view kMarkerStart = "# KEYFRAME ";
-constexpr std::string_view kMarkerMiddle = " has been zerka by ZerKA ";
 
 struct Column {
     std::string_view Text;
@@ -77,12 +76,6 @@ bool MarkerTakesThePlaceOf(std::string_view firstLine)
 }
 
 }  // namespace
-
-bool IsMarkerLine(std::string_view line)
-{
-    return line.substr(0, kMarkerStart.size()) == kMarkerStart &&
-           line.find(kMarkerMiddle, kMarkerStart.size()) != std::string_view::npos;
-}
 
 std::string BuildKeyText(const KeyframeTables &tables, const std::string &dateText)
 {

@@ -9,10 +9,6 @@
 
 namespace zerka {
 
-// Whether a line is the marker line BuildKeyText puts first: the file is an output of an
-// earlier run.
-bool IsMarkerLine(std::string_view line);
-
 // Composes a whole keyframe file from the tables in the tool's fixed column layout,
 // every line ending in CR LF, starting with a marker line naming SourceFileName. Fails
 // with code 9 when keeping a first line that is data would make a header of 101 lines.

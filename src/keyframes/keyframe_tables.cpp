@@ -65,4 +65,37 @@ std::string FileNameOf(std::string_view path)
     return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
 }
 
+namespace {
+
+// The last count components of path, as written there; the whole path when it has fewer.
+std::string_view LastComponents(std::string_view path, int count)
+{
+    const auto separator = [](char c) { return c == '/' || c == '\\'; };
+    std::size_t begin = path.size();
+    for (int c = 0; c < count; ++c) {
+        while (begin > 0 && separator(path[begin - 1]))
+            --begin;
+        while (begin > 0 && !separator(path[begin - 1]))
+            --begin;
+        if (begin == 0)
+            return path;
+    }
+    return path.substr(begin);
+}
+
+}  // namespace
+
+std::pair<std::string, std::string> NamesApart(std::string_view a, std::string_view b)
+{
+    const std::string nameA = FileNameOf(a), nameB = FileNameOf(b);
+    if (nameA != nameB || a == b)
+        return {nameA, nameB};
+    for (int count = 2;; ++count) {
+        const std::string_view shownA = LastComponents(a, count);
+        const std::string_view shownB = LastComponents(b, count);
+        if (shownA != shownB || (shownA == a && shownB == b))
+            return {std::string(shownA), std::string(shownB)};
+    }
+}
+
 }  // namespace zerka

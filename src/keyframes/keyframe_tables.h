@@ -5,6 +5,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <string_view>
 #include <vector>
 
@@ -131,5 +132,10 @@ std::string ShownName(std::string_view name);
 
 // The last path component, split at '/' and, for names typed on Windows, '\'.
 std::string FileNameOf(std::string_view path);
+
+// Two files as messages name them side by side: each by its file name, or, where the two
+// file names are equal, with as many parent folders as it takes to tell them apart
+// ("v1/hero.3do" and "v2/hero.3do"). The same path twice is its file name twice.
+std::pair<std::string, std::string> NamesApart(std::string_view a, std::string_view b);
 
 }  // namespace zerka

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "conversion/batch_conversion.h"
+#include "conversion/batch_summary.h"
 #include "conversion/hierarchy_reader.h"
 #include "conversion/key_file_list.h"
 #include "support/test_support.h"
@@ -65,7 +66,9 @@ TEST(Report, WarnsOfWhatAUserWouldOtherwiseMissWithoutChangingAnOutcome)
            {"1 node is on a joint the new model numbers differently; --renumber follows it"}}}},
         {true,
          {{"again.key", {again}},
-          {"gun.key", {"NODE 3 (gun) dropped: no joint named gun in new.3do"}},
+          {"gun.key",
+           {"NODE 3 (gun) dropped: no joint named gun in new.3do; joints new in new.3do: n "
+            "(for --rename)"}},
           {"joints.key", {joints}},
           {"none.key", {"NODE 9 dropped: no joint 9 in old.3do"}}}},
     };
@@ -82,6 +85,66 @@ TEST(Report, WarnsOfWhatAUserWouldOtherwiseMissWithoutChangingAnOutcome)
             if (!file.Warnings.empty())
                 warnings[file.Name] = file.Warnings;
         EXPECT_EQ(warnings, row.expected);
+    }
+}
+
+}  // namespace
+}  // namespace zerka
+
+namespace zerka {
+namespace {
+
+TEST(Report, WarnsWhereAResultWouldNotFit)
+{
+    using testing::ModelNode;
+    const std::vector<ModelNode> arms{{"arm", "0", "0", "0"}, {"r_weapon", "0", "1", "0"}};
+    const std::vector<ModelNode> moved{{"arm", "1", "0", "0"}, {"r_weapon", "1", "1", "0"}};
+    const std::vector<ModelNode> renamed{{"arm", "1", "0", "0"}, {"prop_r", "1", "1", "0"}};
+    // First entries where the old model has the joints, and where the new one has them.
+    const std::vector<testing::NodeSpec> atOld{{"a", {{0, "0", "0", "0", "0", "0", "0"}}},
+                                              {"w", {{0, "0", "1", "0", "0", "0", "0"}}}};
+    const std::vector<testing::NodeSpec> atNew{{"a", {{0, "1", "0", "0", "0", "0", "0"}}},
+                                              {"w", {{0, "1", "1", "0", "0", "0", "0"}}}};
+    const struct {
+        const char *name;
+        std::vector<ModelNode> oldModel, newModel;
+        std::vector<testing::NodeSpec> nodes;  // of walk.key; none: no key file at all
+        std::vector<std::string> expected;
+        int filesWithWarnings;  // the batch's own warnings are no file's
+    } rows[] = {
+        {"fits", arms, moved, atOld, {}, 0},
+        {"renamed joint", arms, renamed, atOld,
+         {"walk.key: NODE 1 (r_weapon) left as read: joint 1 is prop_r in new.3do; "
+          "--rename r_weapon=prop_r moves it"},
+         1},
+        {"converted already, or swapped", arms, moved, atNew,
+         {"walk.key: its nodes sit at new.3do's joints, not old.3do's: converted already, or "
+          "the two models the wrong way round?"},
+         1},
+        {"the same joints twice", arms, arms, atOld,
+         {"old.3do and new.3do have the same joints in the same places: nothing will move"},
+         0},
+        {"no key files", arms, moved, {}, {"keys: no .key files"}, 0},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        testing::TempDir dir;
+        std::filesystem::create_directory(dir.Path() / "keys");
+        testing::WriteFile(dir / "old.3do", testing::ModelText(row.oldModel));
+        testing::WriteFile(dir / "new.3do", testing::ModelText(row.newModel));
+        if (!row.nodes.empty())
+            testing::WriteFile(dir / "keys/walk.key", testing::KeyText(row.nodes));
+        KeyframeTables tables;
+        LoadHierarchy(tables, dir / "old.3do", true, "old.3do");
+        LoadHierarchy(tables, dir / "new.3do", false, "new.3do");
+        // A folder as the user names it, relative to where the program runs.
+        const std::filesystem::path before = std::filesystem::current_path();
+        std::filesystem::current_path(dir.Path());
+        const BatchResult result = ConvertAll(tables, "keys", ListKeyFiles("keys"));
+        std::filesystem::current_path(before);
+        EXPECT_EQ(WarningLines(result), row.expected);
+        EXPECT_EQ(result.NotConvertedCount(), 0);
+        EXPECT_EQ(FilesWithWarnings(result), row.filesWithWarnings);
     }
 }
 

@@ -35,49 +35,53 @@ protected:
     KeyframeTables tables;
 };
 
-// Frames 0 and 24, x 0 and 12, both moving; the node moves by 1 along x.
+// Frames 0 and 10: x 0 to 12 and z 1 to 2, moving; y still at first, then moving.
 const NodeSpec kArm{"arm",
-                    {{0, "0", "2", "3", "0.5", "0", "0"}, {24, "12", "2", "3", "0.5", "0", "0"}}};
+                    {{0, "0", "2", "1.0", "0.5", "0", "0.1"},
+                     {10, "12", "2", "2.0", "0.5", "-0.13125", "-0.1"}}};
 
-TEST_F(Conversion, ShiftsPositionsAndDerivesDeltasFromTheSuccessor)
+TEST_F(Conversion, ShiftsPositionsAndDerivesDeltasButTheLastEntryKeepsItsOwn)
 {
     const struct {
         const char *flags;
-        const char *lastDx;
+        ModelNode moved;        // the arm's joint in the new model; at 0 0 0 in the old one
+        const char *lastXYZ;    // the last entry, shifted
     } rows[] = {
-        {"0x0000", "0.00000000"},  // the last entry is its own successor
-        {"0x0003", "0.45833333"},  // (1 - 12) / (0 - 24): entry 1 is already shifted
+        {"0x0000", {"arm", "0", "0", "0"}, "12.00000000 2.00000000 2.00000000"},
+        {"0x0003", {"arm", "0", "0", "0"}, "12.00000000 2.00000000 2.00000000"},
+        {"0x0003", {"arm", "1", "0.5", "0.5"}, "13.00000000 2.50000000 2.50000000"},
+        {"0x0003", {"arm", "1", "0", "1.0"}, "13.00000000 2.00000000 3.00000000"},
+        {"0x0000", {"arm", "-1", "0.25", "-1"}, "11.00000000 2.25000000 1.00000000"},
+        {"0x0003", {"arm", "-1", "0.25", "-1"}, "11.00000000 2.25000000 1.00000000"},
+    };
+    const auto xyz = [](std::string_view x, std::string_view y, std::string_view z) {
+        return std::string(x) + " " + std::string(y) + " " + std::string(z);
     };
     for (const auto &row : rows) {
-        SCOPED_TRACE(row.flags);
-        Load(testing::KeyText({kArm}, row.flags), {{"arm", "0", "0", "0"}},
-             {{"arm", "1", "0.5", "0"}});
+        SCOPED_TRACE(std::string(row.flags) + " by " + row.moved.X + " " + row.moved.Y + " " +
+                     row.moved.Z);
+        Load(testing::KeyText({kArm}, row.flags), {{"arm", "0", "0", "0"}}, {row.moved});
         ConvertTables(tables, "anim.key");
         EXPECT_EQ(tables.MatchedCount, 1);
-        EXPECT_EQ(Entry(1, 1).X(), "1.00000000");
-        EXPECT_EQ(Entry(1, 1).Y(), "2.50000000");
-        EXPECT_EQ(Entry(1, 1).DX(), "0.50000000");
-        EXPECT_EQ(Entry(1, 1).DY(), "0.00000000");  // did not move before, does not now
-        EXPECT_EQ(Entry(1, 2).X(), "13.00000000");
-        EXPECT_EQ(Entry(1, 2).DX(), row.lastDx);
-        EXPECT_EQ(Entry(1, 2).Frame(), "24");
-        EXPECT_EQ(Entry(1, 2).Pitch(), "0.5");
-        EXPECT_EQ(Entry(1, 2).DRoll(), "0.0");
+        const KeyEntry &first = Entry(1, 1);
+        EXPECT_EQ(xyz(first.DX(), first.DY(), first.DZ()),  // y did not move before, nor now
+                  "1.20000000 0.00000000 0.10000000");
+        const KeyEntry &last = Entry(1, 2);
+        EXPECT_EQ(xyz(last.X(), last.Y(), last.Z()), row.lastXYZ);
+        EXPECT_EQ(xyz(last.DX(), last.DY(), last.DZ()), "0.5 -0.13125 -0.1");
+        EXPECT_EQ(last.Frame(), "10");
+        EXPECT_EQ(last.Pitch(), "0.5");
+        EXPECT_EQ(last.DRoll(), "0.0");
     }
-}
-
-TEST_F(Conversion, ASingleEntryNodeGetsStillDeltasWhetherOrNotItWraps)
-{
+    // A single entry is the last one.
     for (const char *flags : {"0x0000", "0x0003"}) {
         SCOPED_TRACE(flags);
         Load(testing::KeyText({{"hip", {{5, "1", "2", "3", "0.1", "0.2", "0.3"}}}}, flags),
              {{"hip", "0", "0", "0"}}, {{"hip", "-1", "0", "0.25"}});
         ConvertTables(tables, "anim.key");
         const KeyEntry &entry = Entry(1, 1);
-        EXPECT_EQ(std::string(entry.X()) + " " + std::string(entry.Y()) + " " + std::string(entry.Z()),
-                  "0.00000000 2.00000000 3.25000000");
-        EXPECT_EQ(std::string(entry.DX()) + " " + std::string(entry.DY()) + " " + std::string(entry.DZ()),
-                  "0.00000000 0.00000000 0.00000000");
+        EXPECT_EQ(xyz(entry.X(), entry.Y(), entry.Z()), "0.00000000 2.00000000 3.25000000");
+        EXPECT_EQ(xyz(entry.DX(), entry.DY(), entry.DZ()), "0.1 0.2 0.3");
     }
 }
 
