@@ -110,10 +110,10 @@ NameBox::NameBox(const QString &title, QWidget *parent) : QPlainTextEdit(parent)
     showText();
 }
 
-void NameBox::setFileName(const QString &name)
+void NameBox::setFileName(const QString &name, const QString &path)
 {
     name_ = name;
-    setToolTip(name);
+    setToolTip(path);
     showText();
 }
 

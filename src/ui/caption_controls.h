@@ -53,7 +53,8 @@ class NameBox : public QPlainTextEdit {
 public:
     NameBox(const QString &title, QWidget *parent = nullptr);
 
-    void setFileName(const QString &name);
+    // name as the box shows it, path whole in its tooltip.
+    void setFileName(const QString &name, const QString &path);
     // Title and name as set, on two lines broken by LF, as toPlainText() gives them.
     QString fullText() const;
 

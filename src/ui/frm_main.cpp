@@ -251,8 +251,14 @@ void frmMain::loadHierarchy(bool isOld)
         BusyPointer busy;
         Text1->clear();
         LoadHierarchy(tables_, ToNativePath(path), isOld);
-        // A failed load keeps the box and the counter: only a loaded file is shown.
-        (isOld ? lblOld : lbl3do)->setFileName(FromNativePath(FileNameOf(ToNativePath(path))));
+        // A failed load keeps the box and the counter: only a loaded file is shown. Both
+        // boxes change with it, as two models of one file name are told apart by folder.
+        const auto [oldName, newName] =
+            NamesApart(tables_.OldHierarchyFile, tables_.NewHierarchyFile);
+        if (!tables_.OldHierarchyFile.empty())
+            lblOld->setFileName(FromNativePath(oldName), FromNativePath(tables_.OldHierarchyFile));
+        if (!tables_.NewHierarchyFile.empty())
+            lbl3do->setFileName(FromNativePath(newName), FromNativePath(tables_.NewHierarchyFile));
         raiseStepCount();
     } catch (const std::exception &error) {
         showMessage(QString::fromStdString(error.what()));

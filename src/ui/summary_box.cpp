@@ -39,6 +39,11 @@ QString WarningFilesLine(int files)
 QStringList SummaryLines(const BatchResult &result, const QStringList &failures)
 {
     QStringList lines = QString::fromStdString(CountsText(result)).split(QLatin1Char('\n'));
+    // What holds for the whole batch is no file's warning: each has a line of its own.
+    if (!result.Warnings.empty()) {
+        lines.append(QString());
+        lines.append(ToLines(result.Warnings));
+    }
     if (!failures.isEmpty()) {
         lines.append(QString());
         lines.append(failures.mid(0, kShownFailureLines));

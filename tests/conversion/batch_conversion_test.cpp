@@ -211,6 +211,67 @@ TEST_F(Batch, NamesDifferingOnlyInCaseDoNotOverwriteEachOthersOutput)
     EXPECT_NE(testing::ReadFile(dir / "New/a.key").find("0x0000   2.00000000"), std::string::npos);
 }
 
+TEST_F(Batch, AnOutputReplacingOtherContentKeepsItUnderTheNextNumberedName)
+{
+    LoadHierarchies();
+    // At the old model's arm, as an animation made for it is.
+    testing::WriteFile(dir / "walk.key", testing::Crlf(testing::KeyText(
+                                             {{"arm", {{0, "0", "0", "0", "0", "0", "0"}}}})));
+    fs::create_directory(dir.Path() / "New");
+    const std::string edited = "edited by hand\r\n";
+    testing::WriteFile(dir / "New/walk.key", edited);
+    const std::string kept1 = "walk.key: New/walk.key held other content; kept as New/walk.key.~1~";
+    const struct {
+        const char *step;
+        const char *newX;  // where the new model has the arm
+        bool dryRun, copied;
+        Names inNew, warnings;
+    } steps[] = {
+        {"a dry run says what it would keep", "1", true, false, {"walk.key"},
+         {"walk.key: New/walk.key holds other content; would keep it as New/walk.key.~1~"}},
+        {"the hand edit is kept", "1", false, false, {"walk.key", "walk.key.~1~"}, {kept1}},
+        {"the same result again keeps nothing", "1", false, false, {"walk.key", "walk.key.~1~"}, {}},
+        {"another result keeps the one before, a copy where there are no links", "2", false, true,
+         {"walk.key", "walk.key.~1~", "walk.key.~2~"},
+         {"walk.key: New/walk.key held other content; kept as New/walk.key.~2~"}},
+    };
+    std::string before;
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.step);
+        before = testing::ReadFile(dir / "New/walk.key");
+        testing::WriteFile(dir / "new.3do", testing::ModelText({{"arm", step.newX, "0", "0"}}));
+        LoadHierarchy(tables, dir / "new.3do", false);
+        BatchOptions options;
+        options.DryRun = step.dryRun;
+        options.Write.CopiedBackups = step.copied;
+        const BatchResult result = ConvertAll(tables, dir.Path().string(), {"walk.key"}, {}, options);
+        EXPECT_EQ(result.ConvertedCount(), 1);
+        EXPECT_EQ(NamesIn(dir.Path() / "New"), step.inNew);
+        EXPECT_EQ(WarningLines(result), step.warnings);
+    }
+    EXPECT_EQ(testing::ReadFile(dir / "New/walk.key.~1~"), edited);
+    EXPECT_EQ(testing::ReadFile(dir / "New/walk.key.~2~"), before);
+    EXPECT_NE(testing::ReadFile(dir / "New/walk.key"), before);
+}
+
+#if !defined(_WIN32)
+TEST_F(Batch, AnOutputWhoseEarlierOneCannotBeKeptIsNotConvertedAndLeavesItInPlace)
+{
+    LoadHierarchies();
+    testing::WriteFile(dir / "walk.key", keyText);
+    fs::create_directory(dir.Path() / "New");
+    ASSERT_EQ(::mkfifo((dir / "New/walk.key").c_str(), 0644), 0);
+    BatchOptions options;
+    options.Write.CopiedBackups = true;  // a FIFO cannot be copied
+    const BatchResult result = ConvertAll(tables, dir.Path().string(), {"walk.key"}, {}, options);
+    EXPECT_EQ(Failures(result),
+              Names{"walk.key: New/walk.key: cannot keep it as New/walk.key.~1~: is not a regular "
+                    "file (a FIFO, a device or a socket); New/walk.key is from an earlier run"});
+    EXPECT_TRUE(fs::is_fifo(dir.Path() / "New/walk.key"));
+    EXPECT_EQ(NamesIn(dir.Path() / "New"), Names{"walk.key"});
+}
+#endif
+
 TEST(ListKeyFiles, OffersRegularVisibleKeyFilesSortedIgnoringCase)
 {
     testing::TempDir dir;

@@ -328,11 +328,22 @@ private slots:
         QVERIFY(QFontMetrics(box->font()).horizontalAdvance(shown[1]) <
                 box->contentsRect().width());
         QCOMPARE(box->fullText(), "Old Hierarchy File:\n" + name);
-        QCOMPARE(box->toolTip(), name);
+        QCOMPARE(box->toolTip(), path("models/" + name));
 
         load(w, "cmdLoadOld", path("models/old/body.3do"));
         QCOMPARE(box->toPlainText(), QString("Old Hierarchy File:\nbody.3do"));
-        QCOMPARE(box->toolTip(), QString("body.3do"));
+        QCOMPARE(box->toolTip(), path("models/old/body.3do"));
+
+        // Two models of one file name: both boxes name their folders, until they differ.
+        QDir().mkpath(path("models/new"));
+        QFile::copy(path("models/old/body.3do"), path("models/new/body.3do"));
+        auto *other = w.control<NameBox>("lbl3do");
+        load(w, "cmdLoad3do", path("models/new/body.3do"));
+        QCOMPARE(box->fullText(), QString("Old Hierarchy File:\nold/body.3do"));
+        QCOMPARE(other->fullText(), QString("New Hierarchy File:\nnew/body.3do"));
+        load(w, "cmdLoad3do", path("models/new.3do"));
+        QCOMPARE(box->fullText(), QString("Old Hierarchy File:\nbody.3do"));
+        QCOMPARE(other->fullText(), QString("New Hierarchy File:\nnew.3do"));
     }
 
     void cancelledDialogChangesNothing()

@@ -110,6 +110,16 @@ private slots:
         QTest::newRow("all converted cleanly: the counts alone")
             << ran({Outcome("a.key", {}), Outcome("b.key", {})}) << true
             << QStringList{"Converted:  2", "Not Converted:  0"} << QStringList{};
+        BatchResult empty = ran({});
+        empty.Warnings = {"old.3do and new.3do have the same joints in the same places: nothing "
+                          "will move",
+                          "keys: no .key files"};
+        QTest::newRow("the batch's own warnings: a line each, no file's")
+            << empty << true
+            << QStringList{"Converted:  0", "Not Converted:  0", "",
+                           "old.3do and new.3do have the same joints\u2026",
+                           "keys: no .key files"}
+            << QStringList{"nothing will move\r\nkeys: no .key files\r\n\r\nJoints of "};
         BatchResult notRun;
         notRun.NotRunReason = "cannot make the folder New in /keys: Permission denied";
         QTest::newRow("did not run: the reason alone")
