@@ -2,6 +2,7 @@
 #include "sample_data.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -63,11 +64,30 @@ void AppendEntry(std::string &out, int num, int frame, const double (&values)[12
 
 }  // namespace
 
+namespace {
+
+// Where the old model's hierarchy section puts joint `record`: an animation made for that
+// model starts its nodes at their joints, as real ones do.
+std::array<double, 3> OldJointPosition(int record)
+{
+    std::mt19937 random(7);  // the hierarchy's own sequence, drawn as far as that record
+    std::uniform_real_distribution<double> position(-1.0, 1.0);
+    std::uniform_real_distribution<double> move(-0.2, 0.2);
+    std::array<double, 3> at{};
+    for (int r = 0; r <= record; ++r) {
+        at = {position(random), position(random), position(random)};
+        for (int axis = 0; axis < 3; ++axis)
+            move(random);  // the moves the new side adds
+    }
+    return at;
+}
+
+}  // namespace
+
 std::string MakeKeyText(const std::string &fileName, int nodes, int entries, unsigned seed,
                         bool wrapsAround, int joints)
 {
     std::mt19937 random(seed);
-    std::uniform_real_distribution<double> position(-2.0, 2.0);
     std::uniform_real_distribution<double> angle(-180.0, 180.0);
     std::uniform_real_distribution<double> step(-0.05, 0.05);
     std::bernoulli_distribution still(0.3);
@@ -93,8 +113,9 @@ std::string MakeKeyText(const std::string &fileName, int nodes, int entries, uns
         AppendLine(out, "");
         AppendLine(out, "# num:  frame:  flags:  x: y: z: p: y: r:");
         AppendLine(out, "#                       dx: dy: dz: dp: dy: dr:");
-        double values[12] = {position(random), position(random), position(random),
-                             angle(random),    angle(random),    angle(random)};
+        const std::array<double, 3> joint = OldJointPosition(n);
+        double values[12] = {joint[0] + step(random), joint[1] + step(random),
+                             joint[2] + step(random), angle(random), angle(random), angle(random)};
         const bool stillAxis[3] = {still(random), still(random), still(random)};
         for (int b = 0; b < entries; ++b) {
             for (int axis = 0; axis < 3; ++axis)

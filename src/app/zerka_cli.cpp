@@ -159,17 +159,11 @@ std::optional<int> ParseOptions(int argc, char **argv, CliOptions &options)
     return std::nullopt;
 }
 
-// The window's message boxes as lines: CR LF breaks become LF.
+// What the window shows in a message box, as lines on standard output. The texts break
+// with LF already; the window makes them CR LF itself.
 void PrintMessage(const std::string &text)
 {
-    std::string out;
-    out.reserve(text.size() + 1);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            continue;
-        out += text[i];
-    }
-    out += '\n';
+    const std::string out = text + '\n';
     std::fwrite(out.data(), 1, out.size(), stdout);
 }
 

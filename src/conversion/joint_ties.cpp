@@ -74,6 +74,10 @@ JointTies::JointTies(const KeyframeTables &tables, MatchOptions options)
     }
     for (const HierarchyNode &record : old_)
         ++oldNames_[UpperCased(record.NodeName)];
+    for (const auto *byNumber : {&oldByNumber_, &newByNumber_})
+        for (const auto &[number, entry] : *byNumber)
+            if (made_.count(number) == 0)
+                made_.emplace(number, TieAnew(number));
 }
 
 const std::string &JointTies::MatchingName(const std::string &newName) const
@@ -232,6 +236,12 @@ void JointTies::TieByName(JointTie &tie) const
 }
 
 JointTie JointTies::Tie(std::int16_t number) const
+{
+    const auto found = made_.find(number);
+    return found != made_.end() ? found->second : TieAnew(number);
+}
+
+JointTie JointTies::TieAnew(std::int16_t number) const
 {
     JointTie tie;
     tie.Number = number;

@@ -136,6 +136,7 @@ private:
                     const HierarchyNode &newRecord) const;
     void TieByNumber(JointTie &tie) const;
     void TieByName(JointTie &tie) const;
+    JointTie TieAnew(std::int16_t number) const;
 
     MatchOptions options_;
     std::vector<HierarchyNode> old_;
@@ -146,6 +147,9 @@ private:
     std::unordered_map<std::int16_t, Numbered> newByNumber_;
     std::unordered_map<std::string, Named> newByName_;  // upper-cased
     std::unordered_map<std::string, int> oldNames_;  // upper-cased, with how many have each
+    // Every joint number of either model, tied once: files ask for the same numbers again
+    // and again, and a tie parses both positions.
+    std::unordered_map<std::int16_t, JointTie> made_;
 };
 
 // Why a tie leaves or drops its node, in words ("renamed to sensor in new.3do; perhaps

@@ -21,7 +21,8 @@ namespace zerka {
 namespace {
 
 // The value of eight ASCII digits loaded with the first in the lowest byte, or -1 when one
-// of them is not a digit. Each step halves the number of lanes: pairs, fours, eight.
+// of them is not a digit. Two steps: neighbouring digits into four two-digit lanes, then
+// those four into one value with two multiplications.
 std::int64_t EightDigitsValue(std::uint64_t bytes)
 {
     constexpr std::uint64_t kHighNibbles = 0xF0F0F0F0F0F0F0F0ULL;

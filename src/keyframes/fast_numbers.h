@@ -3,8 +3,9 @@
 
 #include <string_view>
 
-// Short paths for the numbers of key files, used by number_text.cpp; each one takes a
-// tenth or more off a batch's time (docs/performance.md).
+// Short paths for the numbers of key files, used by number_text.cpp. The parse and the
+// format were each measured side by side against the standard library's from_chars and
+// to_chars in a whole batch (docs/performance.md); their parts were not measured alone.
 namespace zerka {
 
 // The plain decimals most texts are (-0.25, 12.50000000), exactly as from_chars reads

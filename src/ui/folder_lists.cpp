@@ -61,7 +61,7 @@ QStringList KeyFilesIn(const QString &folder)
     return names;
 }
 
-QString ShownName(const QString &folder)
+QString FolderDisplayName(const QString &folder)
 {
     const QString name = QFileInfo(folder).fileName();
     return name.isEmpty() ? QDir::toNativeSeparators(folder) : name;
@@ -167,7 +167,7 @@ void DirectoryList::rebuild()
     QTreeWidgetItem *parentItem = nullptr;
     for (const QString &folder : FoldersDownTo(path_)) {
         auto *item = parentItem ? new QTreeWidgetItem(parentItem) : new QTreeWidgetItem(this);
-        item->setText(0, ShownName(folder));
+        item->setText(0, FolderDisplayName(folder));
         item->setIcon(0, openIcon);
         item->setData(0, kPathRole, folder);
         item->setExpanded(true);

@@ -364,7 +364,7 @@ void frmMain::showBatchBox(const BatchResult &result)
     const QScreen *screen = this->screen();
     const int lineWidth = screen ? SummaryLineWidth(screen->availableGeometry()) : width();
     const BatchBox box = ComposeBatchBox(result, fontMetrics(), lineWidth);
-    if (box.Summary)
+    if (box.Ran)
         dialogs_->showSummary(this, box.Text, box.Details);
     else
         showMessage(box.Text);

@@ -12,7 +12,7 @@ namespace zerka {
 
 // What the window shows once a batch is over. Texts break lines with CR LF.
 struct BatchBox {
-    bool Summary = false;  // false: the batch did not run, and Text says why in a plain box
+    bool Ran = false;  // false: the batch did not run, and Text says why in a plain box
     QString Text;
     QString Details;  // for the summary box's details area; empty: the box has none
 };

@@ -106,18 +106,20 @@ TEST_F(Conversion, AnAxisThatBarelyMovedStaysStill)
     }
 }
 
-TEST_F(Conversion, MatchesNodeIByNameIgnoringCaseWithinBothHierarchies)
+TEST_F(Conversion, TiesEachNodeByItsNodeNumberAndNameIgnoringCase)
 {
-    const NodeSpec node{"m", {{0, "1", "1", "1", "0", "0", "0"}}};
-    // Node 2 is renamed, node 3 lies beyond the new hierarchy, node 4 beyond both.
-    Load(testing::KeyText({node, node, node, node}),
-         {{"k_rArm", "0", "0", "0"}, {"elbow", "0", "0", "0"}, {"wrist", "0", "0", "0"}},
-         {{"K_RARM", "5", "0", "0"}, {"elbow2", "5", "0", "0"}});
+    const auto node = [](int num) { return NodeSpec{"m", {{0, "1", "1", "1", "0", "0", "0"}}, num}; };
+    // Records out of their places, nodes in another order: joint 0 is k_rArm in both models,
+    // joint 1 is renamed, joint 2 lies beyond the new model, joint 3 beyond both.
+    Load(testing::KeyText({node(3), node(2), node(0), node(1)}),
+         {{"wrist", "0", "0", "0", "2:"}, {"k_rArm", "0", "0", "0", "0:"},
+          {"elbow", "0", "0", "0", "1:"}},
+         {{"elbow2", "5", "0", "0", "1:"}, {"K_RARM", "5", "0", "0", "0:"}});
     ConvertTables(tables, "anim.key");
     EXPECT_EQ(tables.MatchedCount, 1);
-    EXPECT_EQ(tables.MatchedNodes(1), 1);
-    EXPECT_EQ(Entry(1, 1).X(), "6.00000000");
-    for (int n = 2; n <= 4; ++n) {
+    EXPECT_EQ(tables.MatchedNodes(1), 3);
+    EXPECT_EQ(Entry(3, 1).X(), "6.00000000");
+    for (int n : {1, 2, 4}) {
         SCOPED_TRACE(n);
         EXPECT_EQ(Entry(n, 1).X(), "1");
         EXPECT_EQ(Entry(n, 1).DX(), "0");

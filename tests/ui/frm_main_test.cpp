@@ -470,17 +470,21 @@ private slots:
             "Node: 0\nMesh name: mesh1\nEntries: 2\n"));
     }
 
-    void backupAndSaveWritesTheFileLoadedLast()
+    void backupAndSaveWritesTheFileLoadedLastUnderTheSelectedName()
     {
         WindowUnderTest w;
         doubleClickFile(w, "a.key");
+        auto *list = w.control<FileList>("File1");
+        list->setCurrentItem(list->findItems("B.KEY", Qt::MatchExactly).first());
         w.control<QPushButton>("cmdSave")->click();
         QCOMPARE(w.Boxes->Messages, QStringList({"Nyah"}));
-        QVERIFY(QFile::exists(path("keys/New/a.key")));
-        const QByteArray marker = "# KEYFRAME a.key has been zerka by ZerKA " +
+        QVERIFY(!QFile::exists(path("keys/New/a.key")));
+        const QByteArray marker = "# KEYFRAME B.KEY has been zerka by ZerKA " +
                                   QByteArray::number(kVersionMajor) + '.' +
                                   QByteArray::number(kVersionMinor) + " on ";
-        QVERIFY(ReadBytes(path("keys/New/a.key")).startsWith(marker));
+        const QByteArray saved = ReadBytes(path("keys/New/B.key"));
+        QVERIFY(saved.startsWith(marker));
+        QVERIFY2(saved.contains("\r\nNODES 2\r\n"), saved.constData());  // a.key's, not B.KEY's 1
 
         // The folder exists now; that is no error. Without a selection the name is too short.
         w.control<FileList>("File1")->clearSelection();

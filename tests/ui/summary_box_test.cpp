@@ -136,7 +136,7 @@ private slots:
         const QFontMetrics metrics(QApplication::font());
         const BatchBox box = ComposeBatchBox(result, metrics, kLineWidth);
 
-        QCOMPARE(box.Summary, summary);
+        QCOMPARE(box.Ran, summary);
         const QStringList shown = box.Text.split("\r\n");
         QCOMPARE(shown.size(), lines.size());
         for (int i = 0; i < lines.size(); ++i) {
