@@ -98,6 +98,8 @@ std::string ResultJson(const CliRun &run, const BatchResult &result)
                      {"dry_run", run.DryRun},
                      {"converted", result.ConvertedCount()},
                      {"not_converted", result.NotConvertedCount()}};
+    if (!result.Warnings.empty())
+        document["warnings"] = result.Warnings;  // the batch's own, before any file's
     if (run.WithNodes && result.Ties)
         document["joints"] = JointsJson(*result.Ties);
     Json files = Json::array();
