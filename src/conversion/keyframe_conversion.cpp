@@ -2,6 +2,7 @@
 #include "keyframe_conversion.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <unordered_map>
@@ -73,91 +74,135 @@ void RenumberNodes(KeyframeTables &tables, const std::vector<NodeOutcome> &outco
     RewriteCounts(tables, kept, newJointCount);
 }
 
-// Rewrites one node's entries in order. Each entry is rewritten right after its own values
-// are computed, so entry b reads the unshifted texts of entry b + 1. The last entry keeps
-// its deltas as read: a constant shift changes no velocity, and its successor (itself, or
-// entry 1 already shifted) says nothing of where the motion goes after the last key. Its
-// texts are still read, so a last entry that does not parse fails the file all the same.
-void ShiftNode(KeyNode &node, bool wrapsAround, const std::string &file)
-{
-    // Entry b + 1's frame and position are read for entry b already and are kept for its
-    // own turn: its texts do not change before then, and reading numbers is most of the
-    // conversion's time.
+// What an entry's new values are derived from: its own frame and position and those of its
+// successor (entry b + 1; for the last entry entry 1 when the node wraps, else itself).
+struct Reading {
+    double X = 0, Y = 0, Z = 0;
+    int FrameGap = 0;  // to the successor
+    double NextX = 0, NextY = 0, NextZ = 0;  // when the gap is not 0
+};
+
+// Reads each entry of one node in order. Entry b + 1's frame and position are read for
+// entry b already and kept for its own turn: its texts do not change before then, and
+// reading numbers is most of the conversion's time.
+class NodeReader {
+public:
+    NodeReader(const KeyNode &node, bool wrapsAround, const std::string &file)
+        : node_(node), wrapsAround_(wrapsAround), file_(file)
+    {
+    }
+
+    Reading Read(int b)
+    {
+        const KeyEntry &entry = node_.Entries(b);
+        const int s = b < node_.EntryCount ? b + 1 : (wrapsAround_ ? 1 : b);
+        const KeyEntry &successor = node_.Entries(s);
+        const Carried carried = std::exchange(next_, Carried{});
+
+        const int f0 = carried.Frame ? carried.FrameValue
+                                     : ParseIntegerText(entry.Frame(), At(entry, "frame"));
+        const int f1 = s == b ? f0 : ParseIntegerText(successor.Frame(), At(successor, "frame"));
+        Reading reading;
+        reading.FrameGap = f1 - f0;
+        if (reading.FrameGap < std::numeric_limits<std::int16_t>::min() ||
+            reading.FrameGap > std::numeric_limits<std::int16_t>::max())
+            throw FileError(ErrorCode::Overflow, file_, entry.Line,
+                            "the frame difference to the next entry is outside 16 bits");
+        next_.Frame = s == b + 1;
+        next_.FrameValue = f1;
+
+        reading.X = carried.Position ? carried.X : Number(entry, entry.X(), "X");
+        reading.Y = carried.Position ? carried.Y : Number(entry, entry.Y(), "Y");
+        reading.Z = carried.Position ? carried.Z : Number(entry, entry.Z(), "Z");
+        if (reading.FrameGap != 0) {
+            reading.NextX = Number(successor, successor.X(), "X");
+            reading.NextY = Number(successor, successor.Y(), "Y");
+            reading.NextZ = Number(successor, successor.Z(), "Z");
+            if (s == b + 1)
+                next_ = Carried{true, true, f1, reading.NextX, reading.NextY, reading.NextZ};
+        }
+        return reading;
+    }
+
+    TextSource At(const KeyEntry &entry, std::string_view what) const
+    {
+        return TextSource{file_, entry.Line, what};
+    }
+    double Number(const KeyEntry &entry, std::string_view text, std::string_view what) const
+    {
+        return ParseDoubleText(text, At(entry, what));
+    }
+
+private:
     struct Carried {
         bool Frame = false;
         bool Position = false;
         int FrameValue = 0;
         double X = 0, Y = 0, Z = 0;
-    } next;
+    };
+    const KeyNode &node_;
+    bool wrapsAround_;
+    const std::string &file_;
+    Carried next_;
+};
 
+// The position deltas towards the successor; an axis whose delta was at most the threshold
+// did not move before and does not move after.
+std::array<double, 3> DeriveDeltas(const Reading &reading, const KeyEntry &entry,
+                                   const NodeReader &reader)
+{
+    std::array<double, 3> deltas{};
+    if (reading.FrameGap != 0)
+        deltas = {(reading.NextX - reading.X) / reading.FrameGap,
+                  (reading.NextY - reading.Y) / reading.FrameGap,
+                  (reading.NextZ - reading.Z) / reading.FrameGap};
+    const std::string_view texts[] = {entry.DX(), entry.DY(), entry.DZ()};
+    static constexpr std::string_view kNames[] = {"DX", "DY", "DZ"};
+    for (int axis = 0; axis < 3; ++axis)
+        if (std::abs(reader.Number(entry, texts[axis], kNames[axis])) <= kStillThreshold)
+            deltas[axis] = 0;
+    return deltas;
+}
+
+// Stores the shifted position and, unless it is the last entry, the derived deltas. Every
+// value is formatted before any text is stored, so a value out of range leaves the entry as
+// read; the texts are stored in one step.
+void StoreEntry(KeyEntry &entry, const double (&values)[6], bool last, const NodeReader &reader)
+{
+    static constexpr std::string_view kNames[] = {"X", "Y", "Z", "DX", "DY", "DZ"};
+    static constexpr int kFields[] = {KeyEntry::kX,  KeyEntry::kY,  KeyEntry::kZ,
+                                      KeyEntry::kDX, KeyEntry::kDY, KeyEntry::kDZ};
+    static constexpr int kPositionFields[] = {KeyEntry::kX, KeyEntry::kY, KeyEntry::kZ};
+    char block[6 * kMaxFormattedDouble];
+    std::size_t ends[6];
+    char *write = block;
+    for (int v = 0; v < 6; ++v) {  // the last entry's deltas too: a count of its own cost more
+        write = FormatDoubleAt(values[v], write, reader.At(entry, kNames[v]));
+        ends[v] = static_cast<std::size_t>(write - block);
+    }
+    if (last) {
+        const std::size_t positionEnds[] = {ends[0], ends[1], ends[2]};
+        entry.SetFields({block, ends[2]}, kPositionFields, positionEnds);
+    } else {
+        entry.SetFields({block, ends[5]}, kFields, ends);
+    }
+}
+
+// Rewrites one node's entries in order, each right after its own values are computed, so
+// entry b reads the unshifted texts of entry b + 1. The last entry keeps its deltas as
+// read: a constant shift changes no velocity, and its successor (itself, or entry 1
+// already shifted) says nothing of where the motion goes after the last key. Its texts are
+// still read, so a last entry that does not parse fails the file all the same.
+void ShiftNode(KeyNode &node, bool wrapsAround, const std::string &file)
+{
+    NodeReader reader(node, wrapsAround, file);
     for (int b = 1; b <= node.EntryCount; ++b) {
         KeyEntry &entry = node.Entries(b);
-        const int s = b < node.EntryCount ? b + 1 : (wrapsAround ? 1 : b);
-        const KeyEntry &successor = node.Entries(s);
-        const Carried carried = next;
-        next = Carried{};
-
-        const auto at = [&file](const KeyEntry &e, std::string_view what) {
-            return TextSource{file, e.Line, what};
-        };
-        const auto number = [&at](const KeyEntry &e, std::string_view text, std::string_view what) {
-            return ParseDoubleText(text, at(e, what));
-        };
-        const int f0 =
-            carried.Frame ? carried.FrameValue : ParseIntegerText(entry.Frame(), at(entry, "frame"));
-        const int f1 = s == b ? f0 : ParseIntegerText(successor.Frame(), at(successor, "frame"));
-        const int d = f1 - f0;
-        if (d < std::numeric_limits<std::int16_t>::min() ||
-            d > std::numeric_limits<std::int16_t>::max())
-            throw FileError(ErrorCode::Overflow, file, entry.Line,
-                            "the frame difference to the next entry is outside 16 bits");
-        next.Frame = s == b + 1;
-        next.FrameValue = f1;
-
-        const double x = carried.Position ? carried.X : number(entry, entry.X(), "X");
-        const double y = carried.Position ? carried.Y : number(entry, entry.Y(), "Y");
-        const double z = carried.Position ? carried.Z : number(entry, entry.Z(), "Z");
-        double vx = 0, vy = 0, vz = 0;
-        if (d != 0) {
-            const double sx = number(successor, successor.X(), "X");
-            const double sy = number(successor, successor.Y(), "Y");
-            const double sz = number(successor, successor.Z(), "Z");
-            vx = (sx - x) / d;
-            vy = (sy - y) / d;
-            vz = (sz - z) / d;
-            if (s == b + 1)
-                next = Carried{true, true, f1, sx, sy, sz};
-        }
-        if (std::abs(number(entry, entry.DX(), "DX")) <= kStillThreshold)
-            vx = 0;
-        if (std::abs(number(entry, entry.DY(), "DY")) <= kStillThreshold)
-            vy = 0;
-        if (std::abs(number(entry, entry.DZ(), "DZ")) <= kStillThreshold)
-            vz = 0;
-
-        // Every value is formatted before any text is stored, so a value out of range
-        // leaves the entry as read.
-        const double values[] = {x + node.OffsetX, y + node.OffsetY, z + node.OffsetZ, vx, vy, vz};
-        static constexpr std::string_view kNames[] = {"X", "Y", "Z", "DX", "DY", "DZ"};
-        static constexpr int kFields[] = {KeyEntry::kX,  KeyEntry::kY,  KeyEntry::kZ,
-                                          KeyEntry::kDX, KeyEntry::kDY, KeyEntry::kDZ};
-        static constexpr int kPositionFields[] = {KeyEntry::kX, KeyEntry::kY, KeyEntry::kZ};
-        const bool last = b == node.EntryCount;
-        const int count = last ? 3 : 6;
-        // The texts are stored in one step.
-        char block[6 * kMaxFormattedDouble];
-        std::size_t ends[6];
-        char *write = block;
-        for (int v = 0; v < count; ++v) {
-            write = FormatDoubleAt(values[v], write, at(entry, kNames[v]));
-            ends[v] = static_cast<std::size_t>(write - block);
-        }
-        if (last) {
-            const std::size_t positionEnds[] = {ends[0], ends[1], ends[2]};
-            entry.SetFields({block, ends[2]}, kPositionFields, positionEnds);
-        } else {
-            entry.SetFields({block, ends[5]}, kFields, ends);
-        }
+        const Reading reading = reader.Read(b);
+        const std::array<double, 3> deltas = DeriveDeltas(reading, entry, reader);
+        const double values[] = {reading.X + node.OffsetX, reading.Y + node.OffsetY,
+                                 reading.Z + node.OffsetZ, deltas[0], deltas[1], deltas[2]};
+        StoreEntry(entry, values, b == node.EntryCount, reader);
     }
 }
 

@@ -32,14 +32,10 @@ void KeyEntry::SetRaw(std::string_view first, std::string_view second,
 {
     if (first.size() + second.size() > kMaxEntryText)
         throw FileError(ErrorCode::OutOfMemory, {}, 0, "an entry's two lines are too long");
-    // One test for all fifteen, without a branch each: a place ending past Raw makes the
-    // difference negative, which sets its top bit.
     const std::uint64_t rawSize = first.size() + second.size();
-    std::uint64_t beyond = 0;
     for (const Place &place : places)
-        beyond |= rawSize - (std::uint64_t{place.Begin} + place.Size);
-    if ((beyond >> 63) != 0)
-        throw FileError(ErrorCode::Subscript, {}, 0, "a field lies outside the entry's lines");
+        if (std::uint64_t{place.Begin} + place.Size > rawSize)
+            throw FileError(ErrorCode::Subscript, {}, 0, "a field lies outside the entry's lines");
     const auto inside = [this](std::string_view text) {
         const std::less<const char *> before;  // a total order, for unrelated pointers too
         return !text.empty() && !before(text.data(), text_.data()) &&

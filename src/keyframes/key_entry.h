@@ -59,12 +59,11 @@ public:
     template <std::size_t N>
     void SetFields(std::string_view texts, const int (&indices)[N], const std::size_t (&ends)[N])
     {
-        bool valid = ends[N - 1] == texts.size();
-        for (std::size_t i = 0; i < N; ++i)
-            valid &= (indices[i] >= 0) & (indices[i] < kFieldCount) &
-                     (i == 0 || ends[i - 1] <= ends[i]);
-        if (!valid)
+        if (ends[N - 1] != texts.size())
             FailPieces();
+        for (std::size_t i = 0; i < N; ++i)
+            if (indices[i] < 0 || indices[i] >= kFieldCount || (i > 0 && ends[i - 1] > ends[i]))
+                FailPieces();
         const std::size_t base = AppendText(texts);
         for (std::size_t i = 0; i < N; ++i) {
             const std::size_t begin = i == 0 ? 0 : ends[i - 1];

@@ -27,7 +27,8 @@ struct Column {
 };
 
 // Field texts are mostly 8 to 16 bytes: two overlapping words copy them without a call
-// into the C library, which costs more than the copy itself at these sizes.
+// into the C library, which costs more than the copy itself at these sizes (std::copy
+// instead made a batch 3.4 % more instructions, docs/performance.md).
 char *CopyText(std::string_view text, char *to)
 {
     const std::size_t n = text.size();

@@ -7,7 +7,10 @@
 #include <cstring>
 #include <string_view>
 
-#if defined(__SSE2__)
+// ZERKA_PORTABLE_TOKENS builds the path for processors without SSE2 where SSE2 is there too,
+// so that its tests run on every machine.
+#if defined(__SSE2__) && !defined(ZERKA_PORTABLE_TOKENS)
+#define ZERKA_TOKENS_SSE2 1
 #include <emmintrin.h>
 #endif
 
@@ -27,7 +30,7 @@ namespace zerka {
 // 64 of them are, the bytes are classified where they lie instead of being copied first.
 template <typename Take> void ForEachToken(std::string_view line, std::size_t readable, Take &&take)
 {
-#if !defined(__SSE2__)
+#if !defined(ZERKA_TOKENS_SSE2)
     constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7fULL;
     constexpr std::uint64_t kEach = 0x0101010101010101ULL;
     // The high bit of each zero byte of x, exactly (no false hits from carries).
@@ -53,7 +56,7 @@ template <typename Take> void ForEachToken(std::string_view line, std::size_t re
             bytes = chunk;
         }
         std::uint64_t blank = 0, minus = 0, exponent = 0;
-#if defined(__SSE2__)
+#if defined(ZERKA_TOKENS_SSE2)
         // Sixteen bytes a step where the processor has them (every x86-64 does).
         for (int w = 0; w < 4; ++w) {
             const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes + 16 * w));

@@ -31,7 +31,12 @@ std::string_view TrimBlanks(std::string_view text)
 std::string Quoted(std::string_view text)
 {
     constexpr std::size_t kShown = 40;
-    return "'" + ShownName(text.substr(0, kShown)) + (text.size() > kShown ? "...'" : "'");
+    // Appended piece by piece: "'" + a temporary string makes GCC 12 warn falsely of an
+    // overlapping copy at -O2 (-Wrestrict, GCC bug 105329).
+    std::string quoted = "'";
+    quoted += ShownName(text.substr(0, kShown));
+    quoted += text.size() > kShown ? "...'" : "'";
+    return quoted;
 }
 
 const std::string kNoFile;
@@ -166,6 +171,11 @@ std::string FormatDouble(double value, const TextSource &source)
 
 std::string FormatDouble(double value) { return FormatDouble(value, kNowhere); }
 
-std::string SignSpaced(long value) { return (value >= 0 ? " " : "") + std::to_string(value); }
+std::string SignSpaced(long value)
+{
+    std::string text = value >= 0 ? " " : "";  // not " " + a temporary: GCC bug 105329
+    text += std::to_string(value);
+    return text;
+}
 
 }  // namespace zerka
