@@ -42,6 +42,9 @@ template <typename Status> FileStamp StampOf(const Status &info)
             static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
 }
 
+// The name an open file without a name of its own is linked under from (Linux's /proc).
+inline std::string DescriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+
 // Retries a system call that a signal interrupted.
 template <typename Call> auto Retry(Call call)
 {

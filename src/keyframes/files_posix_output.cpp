@@ -27,7 +27,7 @@ using files_detail::Retry;
 
 #if defined(O_TMPFILE)
 bool CanNameDescriptors() { return ::access("/proc/self/fd", X_OK) == 0; }
-std::string DescriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+using files_detail::DescriptorPath;
 #endif
 
 }  // namespace
@@ -213,107 +213,6 @@ StagedFile OutputFolder::Stage(std::string_view bytes, const std::string &name,
 #endif
     Step();
     return staged;
-}
-
-namespace {
-
-// Where a file system has no hard links, a backup is a copy.
-bool LinksUnsupported(int error)
-{
-    return error == EPERM || error == EXDEV || error == EOPNOTSUPP || error == ENOTSUP ||
-           error == EMLINK || error == ENOSYS;
-}
-
-// Gives the temporary file its backup name unless that is taken: false then.
-bool NameWithoutReplacing(int dirFd, const std::string &temp, const std::string &backup)
-{
-#if defined(__linux__) && defined(RENAME_NOREPLACE)
-    if (::renameat2(dirFd, temp.c_str(), dirFd, backup.c_str(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno == EEXIST)
-        return false;
-    if (errno != EINVAL && errno != ENOSYS)
-        ThrowSystemError(errno, backup, "cannot write");
-#endif
-    // Without a rename that refuses to replace, a check first: only another run numbering
-    // backups in the same instant could slip in between.
-    struct stat there { };
-    if (::fstatat(dirFd, backup.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0)
-        return false;
-    if (::renameat(dirFd, temp.c_str(), dirFd, backup.c_str()) != 0)
-        ThrowSystemError(errno, backup, "cannot write");
-    return true;
-}
-
-}  // namespace
-
-std::string OutputFolder::KeepReplaced(StagedFile &file)
-{
-    const int dirFd = folder_.Fd();
-    struct stat there { };
-    if (!file.keepReplaced_ ||
-        ::fstatat(dirFd, file.name_.c_str(), &there, AT_SYMLINK_NOFOLLOW) != 0 ||
-        S_ISDIR(there.st_mode) || (file.same_ && *file.same_ == files_detail::StampOf(there)))
-        return {};
-    // A copy is read whole before anything is named, so a copy that cannot be made leaves
-    // nothing behind.
-    std::string copy;
-    bool copied = false;
-    const auto copyOnce = [&] {
-        if (!copied)
-            copy = InputFile::OpenIn(folder_, file.name_).ReadAll();
-        copied = true;
-    };
-    bool link = !options_.CopiedBackups;
-    // Another run numbering its backups at the same instant takes a number first; a few
-    // tries are enough for that.
-    for (int attempt = 0; attempt < 64; ++attempt) {
-        const std::string backup = NextBackupName(folder_, file.name_);
-        const std::string shown = files_detail::Joined(folder_.Name(), backup);
-        const auto cannot = [&](int error) {
-            ThrowSystemError(error, file.shown_, "cannot keep it as " + shown);
-        };
-        if (link) {
-            if (::linkat(dirFd, file.name_.c_str(), dirFd, backup.c_str(), 0) != 0) {
-                if (errno == EEXIST)
-                    continue;
-                if (!LinksUnsupported(errno))
-                    cannot(errno);
-                link = false;
-            }
-        }
-        if (!link) {
-            try {
-                copyOnce();
-            } catch (const FileError &error) {
-                throw FileError(error.Code, file.shown_, 0,
-                                "cannot keep it as " + shown + ": " + error.Description);
-            }
-            std::string temp;
-            FileHandle handle = OpenUnderTemporaryName(
-                dirFd, [this] { return NewTempName(); }, temp, shown);
-            const auto drop = [&] { ::unlinkat(dirFd, temp.c_str(), 0); };
-            try {
-                WriteAll(handle.Get(), copy, shown);
-                if (Retry([&] { return ::fdatasync(handle.Get()); }) != 0)
-                    cannot(errno);
-                if (!NameWithoutReplacing(dirFd, temp, backup)) {
-                    drop();
-                    continue;
-                }
-            } catch (...) {
-                drop();
-                throw;
-            }
-        }
-        // The backup's name is on the disk before the file it names loses its own.
-        if (Retry([&] { return ::fsync(dirFd); }) != 0)
-            cannot(errno);
-        Step();
-        return shown;
-    }
-    throw FileError(ErrorCode::PathAccess, file.shown_, 0,
-                    "cannot keep it: every backup name tried was taken");
 }
 
 std::string OutputFolder::Publish(StagedFile &file, const std::set<FileIdentity> &keep)

@@ -9,27 +9,23 @@
 #include <QScreen>
 
 #include "flex_grid.h"
+#include "window/value_editor.h"
+#include "window/window_layout.h"
 #include "window_support.h"
 
 namespace zerka {
-namespace {
 
-constexpr int kBoxWidthTwips = 1455;
-constexpr int kButtonWidthTwips = 1215;
-
-}  // namespace
-
-frmEdit::frmEdit(FlexGrid &table, QWidget *parent)
+frmEdit::frmEdit(FlexGrid &table, frmEditLogic &logic, QWidget *parent)
     : QDialog(parent,
               Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      table_(table)
+      table_(table), logic_(logic)
 {
     setObjectName(QStringLiteral("frmEdit"));
-    setWindowTitle(QStringLiteral("Edit Value"));
+    setWindowTitle(QString::fromLatin1(kEditorCaption));
     setModal(false);
 
-    Label1[0] = new QLabel(QStringLiteral("Current Value:"), this);
-    Label1[1] = new QLabel(QStringLiteral("Change to:"), this);
+    Label1[0] = new QLabel(QString::fromLatin1(kEditorCurrentLabel), this);
+    Label1[1] = new QLabel(QString::fromLatin1(kEditorNewLabel), this);
     for (QLabel *label : Label1) {
         label->setObjectName(QStringLiteral("Label1"));
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -43,16 +39,16 @@ frmEdit::frmEdit(FlexGrid &table, QWidget *parent)
     Text2 = new QLineEdit(this);
     Text2->setObjectName(QStringLiteral("Text2"));
     for (QLineEdit *box : {Text1, Text2})
-        box->setFixedWidth(ToPixels(kBoxWidthTwips));
+        box->setFixedWidth(ToPixels(kEditorBoxWidthTwips));
 
-    cmdSave = new QPushButton(QStringLiteral("&Save"), this);
+    cmdSave = new QPushButton(QString::fromLatin1(kEditorSaveCaption), this);
     cmdSave->setObjectName(QStringLiteral("cmdSave"));
     cmdSave->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    cmdCancel = new QPushButton(QString::fromLatin1(kEditorCancelCaption), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdCancel->setAutoDefault(false);
     for (QPushButton *button : {cmdSave, cmdCancel})
-        button->setFixedWidth(ToPixels(kButtonWidthTwips));
+        button->setFixedWidth(ToPixels(kEditorButtonWidthTwips));
 
     auto *layout = new QGridLayout(this);
     layout->addWidget(Label1[0], 0, 0);
@@ -71,14 +67,15 @@ frmEdit::frmEdit(FlexGrid &table, QWidget *parent)
     connect(cmdCancel, &QPushButton::clicked, this, &frmEdit::cmdCancel_Click);
 }
 
-void frmEdit::showModeless()
+void frmEdit::bringForward()
 {
-    if (isVisible()) {
-        raise();
-        activateWindow();
-        return;
-    }
-    Form_Load();
+    raise();
+    activateWindow();
+}
+
+void frmEdit::showModeless(const QString &value)
+{
+    Form_Load(value);
     adjustSize();
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
@@ -87,10 +84,10 @@ void frmEdit::showModeless()
     activateWindow();
 }
 
-void frmEdit::Form_Load()
+void frmEdit::Form_Load(const QString &value)
 {
-    Text1->setText(EditValue);
-    Text2->setText(EditValue);
+    Text1->setText(value);
+    Text2->setText(value);
     Text2->setSelection(0, static_cast<int>(Text2->text().size()));
     Text2->setFocus();
 }
@@ -98,14 +95,23 @@ void frmEdit::Form_Load()
 void frmEdit::cmdSave_Click()
 {
     GridModel &cells = table_.cells();
-    const int row = table_.row();
-    const int col = table_.col();
-    cells.setText(row, col, Text2->text());
-    table_.setCurrentCell(std::min(row + 1, cells.rowCount() - 1), col);
+    const frmEditLogic::Saved saved = logic_.Save(table_.row(), table_.col(), cells.rowCount());
+    cells.setText(saved.Row, saved.Col, Text2->text());
+    table_.setCurrentCell(saved.NextRow, saved.Col);
     hide();
 }
 
-void frmEdit::cmdCancel_Click() { hide(); }
+void frmEdit::cmdCancel_Click()
+{
+    logic_.Close();
+    hide();
+}
+
+void frmEdit::closeEvent(QCloseEvent *event)
+{
+    logic_.Close();
+    QDialog::closeEvent(event);
+}
 
 void frmEdit::keyPressEvent(QKeyEvent *event)
 {

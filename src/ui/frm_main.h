@@ -2,12 +2,13 @@
 #pragma once
 
 #include <QWidget>
-#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "keyframes/keyframe_tables.h"
+#include "window/main_window_logic.h"
 
 class QPlainTextEdit;
 class QProgressBar;
@@ -15,7 +16,6 @@ class QPushButton;
 
 namespace zerka {
 
-struct BatchResult;
 class Dialogs;
 class DirectoryList;
 class DriveList;
@@ -27,8 +27,9 @@ class NameBox;
 
 // The main window: pick the folder of key files, load the old and the new hierarchy,
 // convert all. Below its visible area it also holds the keyframe info views and two
-// hidden buttons. It keeps no keyframe data: its handlers run the core on tables.
-class frmMain : public QWidget {
+// hidden buttons. It keeps no keyframe data and no behaviour of its own: its handlers
+// read the controls and call frmMainLogic's, and it draws what that tells its view.
+class frmMain : public QWidget, private frmMainView {
     Q_OBJECT
 public:
     // markerDate gives the date of the marker line of the outputs a conversion writes.
@@ -61,18 +62,31 @@ private:
     void fgNodes_KeyPress();
     void fgNodes_DblClick();
 
-    void loadHierarchy(bool isOld);
-    void raiseStepCount();
-    void setListsEnabled(bool enabled);
-    void showProgress(int done, int listed);
-    void showBatchBox(const BatchResult &result);
-    void showMessage(const QString &text);
+    std::string listFolder() const;
+    std::string selectedFile() const;
 
-    KeyframeTables &tables_;
-    std::function<std::string()> markerDate_;
+    // frmMainView
+    void ShowMessage(const std::string &text) override;
+    void ShowSummary(const std::string &text, const std::string &details) override;
+    std::optional<std::string> AskForHierarchyFile(const std::string &startFolder) override;
+    void SetNameBox(bool isOld, const std::string &shownName, const std::string &path) override;
+    void EnableConvert(bool enabled) override;
+    void EnableLists(bool enabled) override;
+    void SetProgressMaximum(int maximum) override;
+    void ShowProgress(int done, const std::string &text) override;
+    void LetPaint() override;
+    void HideTable() override;
+    void ClearDump() override;
+    void ClearTable() override;
+    void ShowKeyInfo(const std::string &dump, const KeyTable &table) override;
+    void OpenEditor(const std::string &value) override;
+    void BringEditorForward() override;
+    void SetBusy(bool busy) override;
+    void RefreshFolders() override;
+    std::string ElideSummaryLine(const std::string &line) override;
+
     std::unique_ptr<Dialogs> dialogs_;
-    std::int16_t StepCount = 0;
-    QString modelFolder_;  // of the model file chosen last; the dialog opens there
+    frmMainLogic logic_;
 
     GroupFrame *Frame1;
     GroupFrame *Frame2;

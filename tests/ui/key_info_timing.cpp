@@ -44,7 +44,8 @@ private slots:
         LoadKeyFile(w.Tables, dir.filePath("largest.key").toStdString());
         const qint64 reading = timer.elapsed();
         timer.restart();
-        ShowKeyInfo(w.Tables, *w.control<QPlainTextEdit>("Text1"), *w.control<FlexGrid>("fgNodes"));
+        ShowKeyInfo(KeyInfoDumpText(w.Tables), LayOutKeyTable(w.Tables),
+                    *w.control<QPlainTextEdit>("Text1"), *w.control<FlexGrid>("fgNodes"));
         qInfo("  reading the file: %lld ms, filling both views: %lld ms", reading, timer.elapsed());
     }
 };
