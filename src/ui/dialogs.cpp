@@ -178,12 +178,12 @@ void QtDialogs::showMessage(QWidget *parent, const QString &text)
 std::unique_ptr<QFileDialog> MakeHierarchyDialog(QWidget *parent, const QString &startFolder)
 {
     auto dialog =
-        std::make_unique<QFileDialog>(parent, QStringLiteral("Load Hierarchy from 3do..."),
-                                      startFolder, QStringLiteral("3do Files (*.3do)"));
+        std::make_unique<QFileDialog>(parent, QString::fromLatin1(kHierarchyDialogTitle),
+                                      startFolder, QString::fromLatin1(kHierarchyFilterName));
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setDefaultSuffix(QStringLiteral("3do"));
-    dialog->selectFile(QStringLiteral("*.3do"));
+    dialog->selectFile(QString::fromLatin1(kHierarchyPattern));
     return dialog;
 }
 

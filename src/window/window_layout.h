@@ -88,6 +88,11 @@ constexpr std::string_view CaptionOf(std::string_view name)
     return {};
 }
 
+// The file dialog a model file is chosen in.
+inline constexpr const char *kHierarchyDialogTitle = "Load Hierarchy from 3do...";
+inline constexpr const char *kHierarchyFilterName = "3do Files (*.3do)";
+inline constexpr const char *kHierarchyPattern = "*.3do";
+
 // The value editor: its caption, the labels of its two boxes, its buttons, their widths.
 inline constexpr const char *kEditorCaption = "Edit Value";
 inline constexpr const char *kEditorCurrentLabel = "Current Value:";

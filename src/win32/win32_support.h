@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+
+#define WIN32_LEAN_AND_MEAN
+#if !defined(NOMINMAX)
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include "keyframes/utf16.h"
+
+// Small pieces every part of the Win32 window uses.
+namespace zerka {
+
+// The system's message font, as dialogs use it.
+HFONT DialogFont();
+
+// Centres window on owner's monitor's work area, or the primary one's without an owner.
+void CenterWithin(HWND window, HWND owner);
+
+// Shows box and runs its messages until it is gone, with owner disabled meanwhile: what a
+// modal dialog does, for a window made by hand.
+void RunModal(HWND owner, HWND box);
+
+// The DPI the window draws at: the system's, as the manifest asks for.
+int SystemDpi();
+
+}  // namespace zerka
