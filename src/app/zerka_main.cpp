@@ -44,7 +44,7 @@ bool HasDisplay(int argc, char **argv)
 
 int UsageError(const std::string &problem)
 {
-    std::fprintf(stderr, "zerka: %s\nTry 'zerka --help' for more information.\n", problem.c_str());
+    std::fprintf(stderr, "%s\n", zerka::UsageErrorText(problem).c_str());
     return kExitUsage;
 }
 
@@ -83,7 +83,7 @@ int main(int argc, char **argv)
         return UsageError(arguments.Problem);
     const QString folder = QString::fromStdString(arguments.Folder);
     if (!folder.isEmpty() && !QFileInfo(folder).isDir()) {
-        std::fprintf(stderr, "zerka: %s: not a folder\n", arguments.Folder.c_str());
+        std::fprintf(stderr, "%s\n", zerka::NotAFolderText(arguments.Folder).c_str());
         return kExitUsage;
     }
 

@@ -121,9 +121,10 @@ void frmMainWin32::CreateControls()
         DWORD ExStyle;
     };
     const Kind kinds[] = {
-        {"Frame1", L"BUTTON", BS_GROUPBOX, WS_EX_TRANSPARENT},
-        {"Frame2", L"BUTTON", BS_GROUPBOX, WS_EX_TRANSPARENT},
-        {"Frame3", L"BUTTON", BS_GROUPBOX, WS_EX_TRANSPARENT},
+        // Last in the tab order, so drawn first, behind the controls they group.
+        {"Frame1", L"BUTTON", BS_GROUPBOX, 0},
+        {"Frame2", L"BUTTON", BS_GROUPBOX, 0},
+        {"Frame3", L"BUTTON", BS_GROUPBOX, 0},
         {"Drive1", L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0},
         {"Dir1", L"LISTBOX", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 0},
         {"File1", L"LISTBOX", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 0},

@@ -46,14 +46,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
     if (arguments.Version)
         return Say(zerka::WindowVersionText(), MB_ICONINFORMATION);
     if (!arguments.Problem.empty()) {
-        Say("zerka: " + arguments.Problem + "\nTry 'zerka --help' for more information.",
-            MB_ICONERROR);
+        Say(zerka::UsageErrorText(arguments.Problem), MB_ICONERROR);
         return kExitUsage;
     }
     if (!arguments.Folder.empty()) {
         const DWORD attributes = GetFileAttributesW(zerka::Utf16FromUtf8(arguments.Folder).c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            Say("zerka: " + arguments.Folder + ": not a folder", MB_ICONERROR);
+            Say(zerka::NotAFolderText(arguments.Folder), MB_ICONERROR);
             return kExitUsage;
         }
     }

@@ -27,9 +27,14 @@ void CenterWithin(HWND window, HWND owner)
     RECT rect{};
     GetWindowRect(window, &rect);
     const RECT &work = monitor.rcWork;
+    RECT over = work;  // the owner's place, or the whole work area without one
+    if (owner)
+        GetWindowRect(owner, &over);
     const LONG width = rect.right - rect.left, height = rect.bottom - rect.top;
-    const LONG left = work.left + std::max<LONG>(0, (work.right - work.left - width) / 2);
-    const LONG top = work.top + std::max<LONG>(0, (work.bottom - work.top - height) / 2);
+    const LONG left = std::clamp<LONG>(over.left + (over.right - over.left - width) / 2, work.left,
+                                       std::max(work.left, work.right - width));
+    const LONG top = std::clamp<LONG>(over.top + (over.bottom - over.top - height) / 2, work.top,
+                                      std::max(work.top, work.bottom - height));
     SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 

@@ -17,7 +17,8 @@ namespace zerka {
 // The system's message font, as dialogs use it.
 HFONT DialogFont();
 
-// Centres window on owner's monitor's work area, or the primary one's without an owner.
+// Centres window over owner, within its monitor's work area; without an owner, on the
+// primary monitor's work area.
 void CenterWithin(HWND window, HWND owner);
 
 // Shows box and runs its messages until it is gone, with owner disabled meanwhile: what a

@@ -65,6 +65,13 @@ std::string WindowHelpText()
            "  FOLDER         Folder to open the folder lists on; default: the current folder.\n";
 }
 
+std::string UsageErrorText(const std::string &problem)
+{
+    return "zerka: " + problem + "\nTry 'zerka --help' for more information.";
+}
+
+std::string NotAFolderText(const std::string &folder) { return "zerka: " + folder + ": not a folder"; }
+
 std::string WindowVersionText() { return std::string("zerka ") + kVersionText; }
 
 bool IsPlatformWithoutDisplay(std::string_view platforms)

@@ -31,6 +31,10 @@ bool IsPlatformWithoutDisplay(std::string_view platforms);
 bool HasDisplay(std::string_view display, std::string_view waylandDisplay,
                 std::string_view platforms);
 
+// What the program says of a wrong argument, and of a FOLDER that is none.
+std::string UsageErrorText(const std::string &problem);
+std::string NotAFolderText(const std::string &folder);
+
 inline constexpr const char *kNoDisplayText = "no display: set DISPLAY, or use zerka-cli";
 
 }  // namespace zerka
