@@ -2,6 +2,9 @@
 #include "dialogs.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QPushButton>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -14,6 +17,7 @@
 #include <QTextEdit>
 #include <algorithm>
 
+#include "window/convert_again.h"
 #include "window_support.h"
 
 namespace zerka {
@@ -153,17 +157,70 @@ private:
 }  // namespace
 
 std::unique_ptr<QMessageBox> MakeSummaryBox(QWidget *parent, const QString &text,
-                                            const QString &details)
+                                            const QString &details, bool offerAgain)
 {
-    return std::make_unique<SummaryBox>(parent, text, details);
+    auto box = std::make_unique<SummaryBox>(parent, text, details);
+    if (offerAgain) {
+        box->addButton(QString::fromUtf8(kConvertAgainButton), QMessageBox::ActionRole)
+            ->setObjectName(QStringLiteral("convertAgain"));
+        box->setDefaultButton(QMessageBox::Ok);
+    }
+    return box;
 }
 
-void QtDialogs::showSummary(QWidget *parent, const QString &text, const QString &details)
+std::unique_ptr<QDialog> MakeConvertAgainDialog(QWidget *parent, const QStringList &labels,
+                                                const std::vector<bool> &ticked)
 {
-    const std::unique_ptr<QMessageBox> box = MakeSummaryBox(parent, text, details);
+    auto dialog = std::make_unique<QDialog>(parent);
+    dialog->setObjectName(QStringLiteral("frmConvertAgain"));
+    dialog->setWindowTitle(QString::fromUtf8(kConvertAgainCaption));
+    auto *layout = new QGridLayout(dialog.get());
+    for (int i = 0; i < labels.size(); ++i) {
+        auto *choice = new QCheckBox(labels[i], dialog.get());
+        choice->setObjectName(QStringLiteral("choice"));
+        choice->setChecked(static_cast<std::size_t>(i) < ticked.size() && ticked[static_cast<std::size_t>(i)]);
+        layout->addWidget(choice, i, 0, 1, 2);
+    }
+    auto *convert = new QPushButton(QString::fromUtf8(kConvertAgainConvert), dialog.get());
+    convert->setObjectName(QStringLiteral("cmdConvert"));
+    convert->setDefault(true);
+    auto *cancel = new QPushButton(QString::fromUtf8(kConvertAgainCancel), dialog.get());
+    cancel->setObjectName(QStringLiteral("cmdCancel"));
+    cancel->setAutoDefault(false);
+    // Laid out as the value editor is: two buttons of its width below the boxes.
+    for (QPushButton *button : {convert, cancel})
+        button->setFixedWidth(ToPixels(kEditorButtonWidthTwips));
+    layout->addWidget(convert, static_cast<int>(labels.size()), 0);
+    layout->addWidget(cancel, static_cast<int>(labels.size()), 1);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    QObject::connect(convert, &QPushButton::clicked, dialog.get(), &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, dialog.get(), &QDialog::reject);
+    return dialog;
+}
+
+std::optional<std::vector<bool>> QtDialogs::askConvertAgain(QWidget *parent,
+                                                            const QStringList &labels,
+                                                            const std::vector<bool> &ticked)
+{
+    const std::unique_ptr<QDialog> dialog = MakeConvertAgainDialog(parent, labels, ticked);
+    ArrowWhileAsking arrow;
+    if (dialog->exec() != QDialog::Accepted)
+        return std::nullopt;
+    std::vector<bool> chosen;
+    for (const QCheckBox *choice : dialog->findChildren<QCheckBox *>(QStringLiteral("choice")))
+        chosen.push_back(choice->isChecked());
+    return chosen;
+}
+
+bool QtDialogs::showSummary(QWidget *parent, const QString &text, const QString &details,
+                            bool offerAgain)
+{
+    const std::unique_ptr<QMessageBox> box = MakeSummaryBox(parent, text, details, offerAgain);
     box->setWindowModality(Qt::ApplicationModal);
     ArrowWhileAsking arrow;
     box->exec();
+    const QAbstractButton *clicked = box->clickedButton();
+    return clicked && clicked->objectName() == QLatin1String("convertAgain");
 }
 
 void QtDialogs::showMessage(QWidget *parent, const QString &text)

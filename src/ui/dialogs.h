@@ -2,9 +2,12 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
+#include <vector>
 
+class QDialog;
 class QFileDialog;
 class QMessageBox;
 class QWidget;
@@ -22,8 +25,15 @@ public:
     virtual void showMessage(QWidget *parent, const QString &text) = 0;
 
     // The box after a batch: like showMessage, with details (CR LF too) behind its
-    // "Show Details..." button unless they are empty. It fits the screen it is on.
-    virtual void showSummary(QWidget *parent, const QString &text, const QString &details) = 0;
+    // "Show Details..." button unless they are empty. It fits the screen it is on. With
+    // offerAgain it has a "Convert again…" button beside OK; true when that was pressed.
+    virtual bool showSummary(QWidget *parent, const QString &text, const QString &details,
+                             bool offerAgain) = 0;
+
+    // The dialog of "Convert again…": a check box per label, ticked as told, Convert and
+    // Cancel. The boxes ticked at Convert; none on Cancel.
+    virtual std::optional<std::vector<bool>> askConvertAgain(
+        QWidget *parent, const QStringList &labels, const std::vector<bool> &ticked) = 0;
 
     // Asks for the model file of a hierarchy, starting in startFolder, and returns its
     // path; none when the person cancels.
@@ -35,7 +45,10 @@ public:
 class QtDialogs final : public Dialogs {
 public:
     void showMessage(QWidget *parent, const QString &text) override;
-    void showSummary(QWidget *parent, const QString &text, const QString &details) override;
+    bool showSummary(QWidget *parent, const QString &text, const QString &details,
+                     bool offerAgain) override;
+    std::optional<std::vector<bool>> askConvertAgain(QWidget *parent, const QStringList &labels,
+                                                     const std::vector<bool> &ticked) override;
     std::optional<QString> openHierarchyFile(QWidget *parent,
                                              const QString &startFolder) override;
 };
@@ -45,7 +58,12 @@ public:
 // screen: its lines stay as they come (elided, never wrapped), and when the screen is too
 // short the details area gives up height and scrolls.
 std::unique_ptr<QMessageBox> MakeSummaryBox(QWidget *parent, const QString &text,
-                                            const QString &details);
+                                            const QString &details, bool offerAgain = false);
+
+// The dialog of "Convert again…", set up but not shown: fixed in size, its check boxes
+// named "choice", then Convert (the default) and Cancel.
+std::unique_ptr<QDialog> MakeConvertAgainDialog(QWidget *parent, const QStringList &labels,
+                                                const std::vector<bool> &ticked);
 
 // The dialog QtDialogs asks for a model file with, set up but not shown: it opens in
 // startFolder with "*.3do" in its name field.

@@ -216,9 +216,22 @@ void frmMain::ShowMessage(const std::string &text)
     dialogs_->showMessage(this, QString::fromStdString(text));
 }
 
-void frmMain::ShowSummary(const std::string &text, const std::string &details)
+bool frmMain::ShowSummary(const std::string &text, const std::string &details, bool offerAgain)
 {
-    dialogs_->showSummary(this, QString::fromStdString(text), QString::fromStdString(details));
+    return dialogs_->showSummary(this, QString::fromStdString(text),
+                                 QString::fromStdString(details), offerAgain);
+}
+
+std::optional<std::vector<bool>> frmMain::AskConvertAgain(
+    const std::vector<ConvertAgainChoice> &choices)
+{
+    QStringList labels;
+    std::vector<bool> ticked;
+    for (const ConvertAgainChoice &choice : choices) {
+        labels.append(QString::fromStdString(choice.Label));
+        ticked.push_back(choice.Ticked);
+    }
+    return dialogs_->askConvertAgain(this, labels, ticked);
 }
 
 std::optional<std::string> frmMain::AskForHierarchyFile(const std::string &startFolder)

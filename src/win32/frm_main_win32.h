@@ -55,7 +55,9 @@ private:
 
     // frmMainView
     void ShowMessage(const std::string &text) override;
-    void ShowSummary(const std::string &text, const std::string &details) override;
+    bool ShowSummary(const std::string &text, const std::string &details, bool offerAgain) override;
+    std::optional<std::vector<bool>> AskConvertAgain(
+        const std::vector<ConvertAgainChoice> &choices) override;
     std::optional<std::string> AskForHierarchyFile(const std::string &startFolder) override;
     void SetNameBox(bool isOld, const std::string &shownName, const std::string &path) override;
     void EnableConvert(bool enabled) override;

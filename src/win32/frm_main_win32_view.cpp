@@ -160,9 +160,21 @@ std::wstring frmMainWin32::GridText(int row, int col) const
 
 void frmMainWin32::ShowMessage(const std::string &text) { dialogs_->ShowMessage(window_, Wide(text)); }
 
-void frmMainWin32::ShowSummary(const std::string &text, const std::string &details)
+bool frmMainWin32::ShowSummary(const std::string &text, const std::string &details, bool offerAgain)
 {
-    dialogs_->ShowSummary(window_, Wide(text), Wide(details));
+    return dialogs_->ShowSummary(window_, Wide(text), Wide(details), offerAgain);
+}
+
+std::optional<std::vector<bool>> frmMainWin32::AskConvertAgain(
+    const std::vector<ConvertAgainChoice> &choices)
+{
+    std::vector<std::wstring> labels;
+    std::vector<bool> ticked;
+    for (const ConvertAgainChoice &choice : choices) {
+        labels.push_back(Wide(choice.Label));
+        ticked.push_back(choice.Ticked);
+    }
+    return dialogs_->AskConvertAgain(window_, labels, ticked);
 }
 
 std::optional<std::string> frmMainWin32::AskForHierarchyFile(const std::string &startFolder)

@@ -7,28 +7,53 @@
 #include <vector>
 
 #include "win32/win32_support.h"
+#include "window/convert_again.h"
 #include "window/window_layout.h"
 
 namespace zerka {
 namespace {
 
-constexpr wchar_t kSummaryClass[] = L"ZerkaSummaryBox";
+constexpr wchar_t kBoxClass[] = L"ZerkaBox";
 constexpr int kDetailsId = 101;
 constexpr int kMargin = 11;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 23;
 
-LRESULT CALLBACK SummaryProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam)
+// What a box made by hand leaves behind when it closes: the button that closed it, and the
+// check boxes' states at that moment.
+struct BoxState {
+    int ClosedBy = IDCANCEL;
+    std::vector<HWND> Choices;
+    std::vector<bool> Ticked;
+};
+
+LRESULT CALLBACK BoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    auto *state = reinterpret_cast<BoxState *>(GetWindowLongPtrW(box, GWLP_USERDATA));
+    const auto close = [&](int id) {
+        if (state) {
+            state->ClosedBy = id;
+            state->Ticked.clear();
+            for (const HWND choice : state->Choices)
+                state->Ticked.push_back(SendMessageW(choice, BM_GETCHECK, 0, 0) == BST_CHECKED);
+        }
+        DestroyWindow(box);
+    };
     switch (message) {
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-            DestroyWindow(box);
+        switch (LOWORD(wParam)) {
+        case IDOK:
+        case IDCANCEL:
+        case kConvertAgainId:
+        case kCancelChoiceId:
+            close(LOWORD(wParam));
             return 0;
+        default:
+            break;
         }
         break;
     case WM_CLOSE:
-        DestroyWindow(box);
+        close(IDCANCEL);
         return 0;
     default:
         break;
@@ -36,19 +61,45 @@ LRESULT CALLBACK SummaryProc(HWND box, UINT message, WPARAM wParam, LPARAM lPara
     return DefWindowProcW(box, message, wParam, lParam);
 }
 
-void RegisterSummaryClass()
+// A box of this kind, captioned caption, its state behind it.
+HWND MakeBox(HWND owner, const std::wstring &caption, BoxState *state)
 {
     static const bool registered = [] {
         WNDCLASSEXW type{};
         type.cbSize = sizeof type;
-        type.lpfnWndProc = SummaryProc;
+        type.lpfnWndProc = BoxProc;
         type.hInstance = GetModuleHandleW(nullptr);
         type.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        type.lpszClassName = kSummaryClass;
+        type.lpszClassName = kBoxClass;
         return RegisterClassExW(&type) != 0;
     }();
     (void)registered;
+    const HWND box = CreateWindowExW(WS_EX_DLGMODALFRAME, kBoxClass, caption.c_str(),
+                                     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0, 0,
+                                     100, 100, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    return box;
+}
+
+HWND Child(HWND box, const wchar_t *type, const std::wstring &caption, DWORD style, int id, int x,
+           int y, int w, int h, HFONT font)
+{
+    const HWND control = CreateWindowExW(
+        0, type, caption.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, w, h, box,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    return control;
+}
+
+// Gives box the client size width x height.
+void SizeClient(HWND box, int width, int height)
+{
+    RECT frame{0, 0, width, height};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(box, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongW(box, GWL_EXSTYLE)));
+    SetWindowPos(box, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
 }
 
 // The size text takes in font, line by line: the summary's lines are elided to the screen
@@ -67,14 +118,11 @@ SIZE TextSize(HWND window, HFONT font, const std::wstring &text)
 
 }  // namespace
 
-HWND MakeSummaryBox(HWND owner, const std::wstring &text, const std::wstring &details)
+HWND MakeSummaryBox(HWND owner, const std::wstring &text, const std::wstring &details,
+                    bool offerAgain, BoxState *state)
 {
-    RegisterSummaryClass();
     const HFONT font = DialogFont();
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    const HWND box = CreateWindowExW(WS_EX_DLGMODALFRAME, kSummaryClass,
-                                     Utf16FromUtf8(kAppCaption).c_str(), style, 0, 0, 100, 100,
-                                     owner, nullptr, GetModuleHandleW(nullptr), nullptr);
+    const HWND box = MakeBox(owner, Utf16FromUtf8(kAppCaption), state);
     const SIZE textSize = TextSize(box, font, text);
     // The details in a fixed font, as the report's columns need, at most 100 columns by 20
     // lines before they scroll.
@@ -82,45 +130,83 @@ HWND MakeSummaryBox(HWND owner, const std::wstring &text, const std::wstring &de
     const SIZE cell = TextSize(box, fixed, L"M");
     const int detailsWidth = details.empty() ? 0 : 100 * cell.cx + GetSystemMetrics(SM_CXVSCROLL);
     const int detailsHeight = details.empty() ? 0 : 20 * cell.cy + GetSystemMetrics(SM_CYHSCROLL);
+    const int buttons = offerAgain ? 2 * kButtonWidth + 40 + kMargin : kButtonWidth;
 
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     RECT frame{0, 0, 0, 0};
-    AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
-    const int chromeWidth = frame.right - frame.left, chromeHeight = frame.bottom - frame.top;
-    const int maxWidth = static_cast<int>(work.right - work.left) - chromeWidth;
-    const int maxHeight = static_cast<int>(work.bottom - work.top) - chromeHeight;
-    const int width = std::min(maxWidth, std::max({static_cast<int>(textSize.cx), detailsWidth, kButtonWidth}) + 2 * kMargin);
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(box, GWL_STYLE)), FALSE,
+                       WS_EX_DLGMODALFRAME);
+    const int maxWidth = static_cast<int>(work.right - work.left) - (frame.right - frame.left);
+    const int maxHeight = static_cast<int>(work.bottom - work.top) - (frame.bottom - frame.top);
+    const int width = std::min(
+        maxWidth, std::max({static_cast<int>(textSize.cx), detailsWidth, buttons}) + 2 * kMargin);
     const int fixedHeight = kMargin + textSize.cy + kMargin + kButtonHeight + kMargin +
                             (details.empty() ? 0 : kMargin);
     const int shownDetails = std::max(0, std::min(detailsHeight, maxHeight - fixedHeight));
     const int height = std::min(maxHeight, fixedHeight + shownDetails);
 
-    const auto child = [&](const wchar_t *type, const std::wstring &caption, DWORD childStyle,
-                           int id, int x, int y, int w, int h, HFONT childFont) {
-        const HWND control = CreateWindowExW(
-            0, type, caption.c_str(), WS_CHILD | WS_VISIBLE | childStyle, x, y, w, h, box,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(childFont), TRUE);
-        return control;
-    };
-    child(L"STATIC", text, SS_LEFT | SS_NOPREFIX, -1, kMargin, kMargin, width - 2 * kMargin,
+    Child(box, L"STATIC", text, SS_LEFT | SS_NOPREFIX, -1, kMargin, kMargin, width - 2 * kMargin,
           textSize.cy, font);
     int y = kMargin + textSize.cy + kMargin;
     if (!details.empty()) {
-        child(L"EDIT", details,
+        Child(box, L"EDIT", details,
               WS_BORDER | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
                   ES_AUTOVSCROLL | ES_AUTOHSCROLL,
               kDetailsId, kMargin, y, width - 2 * kMargin, shownDetails, fixed);
         y += shownDetails + kMargin;
     }
-    const HWND ok = child(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK,
-                          (width - kButtonWidth) / 2, y, kButtonWidth, kButtonHeight, font);
-    SetWindowPos(box, nullptr, 0, 0, width + chromeWidth, height + chromeHeight,
-                 SWP_NOMOVE | SWP_NOZORDER);
+    const HWND ok = Child(box, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK,
+                          (width - buttons) / 2, y, kButtonWidth, kButtonHeight, font);
+    if (offerAgain)
+        Child(box, L"BUTTON", Utf16FromUtf8(kConvertAgainButton), WS_TABSTOP | BS_PUSHBUTTON,
+              kConvertAgainId, (width - buttons) / 2 + kButtonWidth + kMargin, y,
+              kButtonWidth + 40, kButtonHeight, font);
+    SizeClient(box, width, height);
     CenterWithin(box, owner);
     SetFocus(ok);
     return box;
+}
+
+HWND MakeSummaryBox(HWND owner, const std::wstring &text, const std::wstring &details, bool offerAgain)
+{
+    return MakeSummaryBox(owner, text, details, offerAgain, nullptr);
+}
+
+HWND MakeConvertAgainDialog(HWND owner, const std::vector<std::wstring> &labels,
+                            const std::vector<bool> &ticked, BoxState *state)
+{
+    const HFONT font = DialogFont();
+    const HWND box = MakeBox(owner, Utf16FromUtf8(kConvertAgainCaption), state);
+    // Laid out as the value editor is: the boxes above two buttons of its width.
+    const int button = ToPixelsAt(kEditorButtonWidthTwips, SystemDpi());
+    int width = 2 * button + kMargin;
+    for (const std::wstring &label : labels)
+        width = std::max(width, static_cast<int>(TextSize(box, font, label).cx) + 24);
+    int y = kMargin;
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        const HWND choice = Child(box, L"BUTTON", labels[i], WS_TABSTOP | BS_AUTOCHECKBOX,
+                                  kFirstChoiceId + static_cast<int>(i), kMargin, y, width,
+                                  kButtonHeight, font);
+        SendMessageW(choice, BM_SETCHECK, i < ticked.size() && ticked[i] ? BST_CHECKED : BST_UNCHECKED, 0);
+        if (state)
+            state->Choices.push_back(choice);
+        y += kButtonHeight + 4;
+    }
+    y += kMargin;
+    Child(box, L"BUTTON", Utf16FromUtf8(kConvertAgainConvert), WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK,
+          kMargin, y, button, kButtonHeight, font);
+    Child(box, L"BUTTON", Utf16FromUtf8(kConvertAgainCancel), WS_TABSTOP | BS_PUSHBUTTON,
+          kCancelChoiceId, 2 * kMargin + button, y, button, kButtonHeight, font);
+    SizeClient(box, width + 2 * kMargin, y + kButtonHeight + kMargin);
+    CenterWithin(box, owner);
+    return box;
+}
+
+HWND MakeConvertAgainDialog(HWND owner, const std::vector<std::wstring> &labels,
+                            const std::vector<bool> &ticked)
+{
+    return MakeConvertAgainDialog(owner, labels, ticked, nullptr);
 }
 
 void SystemDialogs::ShowMessage(HWND owner, const std::wstring &text)
@@ -128,10 +214,23 @@ void SystemDialogs::ShowMessage(HWND owner, const std::wstring &text)
     MessageBoxW(owner, text.c_str(), Utf16FromUtf8(kAppCaption).c_str(), MB_OK);
 }
 
-void SystemDialogs::ShowSummary(HWND owner, const std::wstring &text, const std::wstring &details)
+bool SystemDialogs::ShowSummary(HWND owner, const std::wstring &text, const std::wstring &details,
+                                bool offerAgain)
 {
-    const HWND box = MakeSummaryBox(owner, text, details);
-    RunModal(owner, box);
+    BoxState state;
+    RunModal(owner, MakeSummaryBox(owner, text, details, offerAgain, &state));
+    return state.ClosedBy == kConvertAgainId;
+}
+
+std::optional<std::vector<bool>> SystemDialogs::AskConvertAgain(HWND owner,
+                                                                const std::vector<std::wstring> &labels,
+                                                                const std::vector<bool> &ticked)
+{
+    BoxState state;
+    RunModal(owner, MakeConvertAgainDialog(owner, labels, ticked, &state));
+    if (state.ClosedBy != IDOK)
+        return std::nullopt;
+    return state.Ticked;
 }
 
 std::optional<std::wstring> SystemDialogs::OpenHierarchyFile(HWND owner,

@@ -126,6 +126,16 @@ void frmMainLogic::cmdAll_Click(const std::string &folder, const std::vector<std
         view_.ShowMessage(missing);
         return;
     }
+    // The options hold for the one batch they were chosen for; nothing is stored.
+    for (std::optional<MatchOptions> match = MatchOptions{}; match;)
+        match = RunBatch(folder, names, *match);
+}
+
+std::optional<MatchOptions> frmMainLogic::RunBatch(const std::string &folder,
+                                                   const std::vector<std::string> &names,
+                                                   const MatchOptions &match)
+{
+    std::optional<MatchOptions> again;
     try {
         const Busy busy(view_);
         view_.EnableLists(false);
@@ -137,18 +147,25 @@ void frmMainLogic::cmdAll_Click(const std::string &folder, const std::vector<std
         view_.ShowMessage(std::to_string(listed));
         BatchOptions options;
         options.MarkerDate = markerDate_();
+        options.Match = match;
         const auto progress = [this, listed](int done) {
             view_.ShowProgress(done, ProgressText(done, listed));
             view_.LetPaint();
         };
         const BatchResult result = ConvertAll(tables_, folder, names, progress, options);
         view_.EnableLists(true);
-        ShowBatchBox(result);
+        if (ShowBatchBox(result, match)) {
+            const ConvertAgainOffer offer = OfferFor(result);
+            const std::optional<std::vector<bool>> ticked = view_.AskConvertAgain(ChoicesFor(offer));
+            if (ticked)
+                again = OptionsFor(offer, *ticked);
+        }
     } catch (const std::exception &error) {
         view_.EnableLists(true);
         view_.ShowMessage(error.what());
     }
     view_.RefreshFolders();  // the batch may have made the New folder
+    return again;
 }
 
 void frmMainLogic::cmdSave_Click(const std::string &folder, const std::string &fileName)
@@ -181,14 +198,18 @@ void frmMainLogic::RaiseStepCount()
         view_.EnableConvert(true);
 }
 
-void frmMainLogic::ShowBatchBox(const BatchResult &result)
+bool frmMainLogic::ShowBatchBox(const BatchResult &result, const MatchOptions &match)
 {
-    const BatchBox box =
+    BatchBox box =
         ComposeBatchBox(result, [this](const std::string &line) { return view_.ElideSummaryLine(line); });
-    if (box.Ran)
-        view_.ShowSummary(box.Text, box.Details);
-    else
+    if (!box.Ran) {
         view_.ShowMessage(box.Text);
+        return false;
+    }
+    // A batch converted again says how, in words a script can repeat.
+    if (match.Renumber || !match.Renames.empty())
+        box.Details = "Converted as " + CliWordsFor(match) + " converts.\r\n\r\n" + box.Details;
+    return view_.ShowSummary(box.Text, box.Details, OfferFor(result).Any());
 }
 
 }  // namespace zerka

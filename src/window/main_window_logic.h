@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "keyframes/keyframe_tables.h"
+#include "window/convert_again.h"
 #include "window/key_table.h"
 #include "window/value_editor.h"
 
@@ -23,8 +24,15 @@ public:
 
     // A modal message box captioned "Zerka" with OK only.
     virtual void ShowMessage(const std::string &text) = 0;
-    // The box after a batch: text, and details the person can open, scroll and select.
-    virtual void ShowSummary(const std::string &text, const std::string &details) = 0;
+    // The box after a batch: text, and details the person can open, scroll and select; with
+    // offerAgain, a second button (kConvertAgainButton) beside OK, the default. True when the
+    // person chose that button.
+    virtual bool ShowSummary(const std::string &text, const std::string &details,
+                             bool offerAgain) = 0;
+    // The modal dialog of that button: a check box per choice, Convert and Cancel. The boxes
+    // ticked at Convert, in order; nothing on Cancel.
+    virtual std::optional<std::vector<bool>> AskConvertAgain(
+        const std::vector<ConvertAgainChoice> &choices) = 0;
     // The file dialog for a model file (*.3do), opening in startFolder; nothing on cancel.
     virtual std::optional<std::string> AskForHierarchyFile(const std::string &startFolder) = 0;
     // A name box shows shownName, and path whole as its tooltip.
@@ -79,7 +87,11 @@ public:
 private:
     void LoadHierarchy(bool isOld, const std::string &listFolder);
     void RaiseStepCount();
-    void ShowBatchBox(const struct BatchResult &result);
+    // One batch with its boxes; the options it was asked to convert again with, if any.
+    std::optional<MatchOptions> RunBatch(const std::string &folder,
+                                         const std::vector<std::string> &names,
+                                         const MatchOptions &match);
+    bool ShowBatchBox(const BatchResult &result, const MatchOptions &match);
 
     KeyframeTables &tables_;
     frmMainView &view_;

@@ -9,6 +9,9 @@
 #include <QStyleOptionButton>
 #include <QtTest>
 
+#include "conversion/batch_conversion.h"
+#include "conversion/hierarchy_reader.h"
+#include "conversion/key_file_list.h"
 #include "keyframes/key_file_reader.h"
 #include "ui/caption_controls.h"
 #include "ui/dialogs.h"
@@ -256,6 +259,41 @@ private slots:
         QCOMPARE(std::string(out.KeyNodes(1).Entries(2).Z()), std::string("3.50000000"));
         QCOMPARE(std::string(out.KeyNodes(2).Entries(1).X()), std::string("2.000000"));
         QVERIFY(QFile::exists(path("keys/New/B.key")));
+    }
+
+    // examples/inserted through the window alone: its second chance gives what zerka-cli
+    // --renumber gives.
+    void convertAgainFollowsRenumberedJointsAsTheCommandLine()
+    {
+        QTemporaryDir copies;
+        for (const char *side : {"window", "cli"}) {
+            QDir().mkpath(copies.filePath(side));
+            for (const QString &name : QDir(ZERKA_EXAMPLES_DIR "/inserted").entryList(QDir::Files))
+                QFile::copy(ZERKA_EXAMPLES_DIR "/inserted/" + name, copies.filePath(side) + "/" + name);
+        }
+        WindowUnderTest w;
+        w.Window.openFolder(copies.filePath("window"));
+        load(w, "cmdLoadOld", copies.filePath("window/old.3do"));
+        load(w, "cmdLoad3do", copies.filePath("window/new.3do"));
+        w.Boxes->AgainAnswers = {{true}};
+        w.control<QPushButton>("cmdAll")->click();
+        QCOMPARE(w.Boxes->Offered, QList<bool>({true, false}));
+        QCOMPARE(w.Boxes->AgainLabels,
+                 QList<QStringList>({{"Follow joints whose numbers changed (as zerka-cli --renumber)"}}));
+
+        KeyframeTables cli;
+        LoadHierarchy(cli, copies.filePath("cli/old.3do").toStdString(), true);
+        LoadHierarchy(cli, copies.filePath("cli/new.3do").toStdString(), false);
+        BatchOptions options;
+        options.Match.Renumber = true;
+        options.MarkerDate = "01/02/70 00:00:00";
+        ConvertAll(cli, copies.filePath("cli").toStdString(), ListKeyFiles(copies.filePath("cli").toStdString()), {}, options);
+        for (const char *name : {"look.key", "walk.key"}) {
+            const QByteArray made = ReadBytes(copies.filePath("window/New/") + name);
+            const QByteArray expected = ReadBytes(copies.filePath("cli/New/") + name);
+            QVERIFY2(!made.isEmpty(), name);
+            QCOMPARE(made.mid(made.indexOf('\n')), expected.mid(expected.indexOf('\n')));
+        }
     }
 
     void hierarchyDialogAsksForModelFilesWhereItIsTold()

@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
@@ -61,6 +64,31 @@ private slots:
         LoadHierarchy(tables, dir_.filePath("old.3do").toStdString(), true, "old.3do");
         LoadHierarchy(tables, dir_.filePath("new.3do").toStdString(), false, "new.3do");
         ties_ = std::make_shared<const JointTies>(tables, MatchOptions{});
+    }
+
+    void convertAgainIsASecondButtonAndItsDialogTicksWhatItIsTold()
+    {
+        const auto box = MakeSummaryBox(nullptr, "Converted:  1", "details", true);
+        auto *again = box->findChild<QAbstractButton *>("convertAgain");
+        QVERIFY(again);
+        QCOMPARE(again->text(), QString::fromUtf8("Convert &again\u2026"));
+        QCOMPARE(box->defaultButton(), box->button(QMessageBox::Ok));
+        QTimer::singleShot(0, again, &QAbstractButton::click);
+        box->exec();
+        QCOMPARE(box->clickedButton(), again);
+        QVERIFY(!MakeSummaryBox(nullptr, "Converted:  1", "details")->findChild<QAbstractButton *>(
+            "convertAgain"));
+
+        const auto dialog = MakeConvertAgainDialog(nullptr, {"follow", "head \u2192 sensor"}, {true, false});
+        QCOMPARE(dialog->windowTitle(), QString("Convert again"));
+        const auto choices = dialog->findChildren<QCheckBox *>("choice");
+        QCOMPARE(choices.size(), 2);
+        QVERIFY(choices[0]->isChecked());
+        QVERIFY(!choices[1]->isChecked());
+        auto *convert = dialog->findChild<QPushButton *>("cmdConvert");
+        QVERIFY(convert->isDefault());
+        QTimer::singleShot(0, convert, &QAbstractButton::click);
+        QCOMPARE(dialog->exec(), int(QDialog::Accepted));
     }
 
     // Under the offscreen tests the screen is 640 x 360: shown, the details do not fit.

@@ -38,10 +38,25 @@ public:
     }
     std::function<void()> OnMessage;  // runs while the box would be up
 
-    void showSummary(QWidget *parent, const QString &text, const QString &details) override
+    bool showSummary(QWidget *parent, const QString &text, const QString &details,
+                     bool offerAgain) override
     {
         SummaryDetails.append(details);
+        Offered.append(offerAgain);
         showMessage(parent, text);
+        return offerAgain && !AgainAnswers.empty();
+    }
+    // Each answer presses "Convert again…" and ticks the boxes as given; none presses OK.
+    std::deque<std::vector<bool>> AgainAnswers;
+    QList<bool> Offered;  // one per summary box
+    QList<QStringList> AgainLabels;
+    std::optional<std::vector<bool>> askConvertAgain(QWidget *, const QStringList &labels,
+                                                     const std::vector<bool> &) override
+    {
+        AgainLabels.append(labels);
+        std::vector<bool> answer = AgainAnswers.front();
+        AgainAnswers.pop_front();
+        return answer;
     }
 
     std::optional<QString> openHierarchyFile(QWidget *, const QString &startFolder) override

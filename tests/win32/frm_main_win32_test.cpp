@@ -24,15 +24,28 @@ public:
     std::vector<std::wstring> &Messages;
     std::deque<std::wstring> &FileAnswers;
 
-    ScriptedDialogs(std::vector<std::wstring> &messages, std::deque<std::wstring> &answers)
-        : Messages(messages), FileAnswers(answers)
+    ScriptedDialogs(std::vector<std::wstring> &messages, std::deque<std::wstring> &answers,
+                    bool &again)
+        : Messages(messages), FileAnswers(answers), Again(again)
     {
     }
     void ShowMessage(HWND, const std::wstring &text) override { Messages.push_back(text); }
-    void ShowSummary(HWND, const std::wstring &text, const std::wstring &) override
+    bool ShowSummary(HWND, const std::wstring &text, const std::wstring &, bool offerAgain) override
     {
         Messages.push_back(text);
+        Offered.push_back(offerAgain);
+        return offerAgain && Again;
     }
+    std::optional<std::vector<bool>> AskConvertAgain(HWND, const std::vector<std::wstring> &labels,
+                                                     const std::vector<bool> &ticked) override
+    {
+        Labels = labels;
+        Again = false;  // once
+        return ticked;
+    }
+    std::vector<bool> Offered;
+    bool &Again;  // press "Convert again…" once and take the boxes as ticked
+    std::vector<std::wstring> Labels;
     std::optional<std::wstring> OpenHierarchyFile(HWND, const std::wstring &) override
     {
         std::wstring answer = FileAnswers.empty() ? L"" : FileAnswers.front();
@@ -80,9 +93,10 @@ protected:
     testing::TempDir dir;
     std::vector<std::wstring> messages;
     std::deque<std::wstring> answers;
+    bool again = false;
     KeyframeTables tables;
     frmMainWin32 window{tables, [] { return std::string("01/02/70 00:00:00"); },
-                        std::make_unique<ScriptedDialogs>(messages, answers)};
+                        std::make_unique<ScriptedDialogs>(messages, answers, again)};
 };
 
 TEST_F(Win32Window, SitsAtItsTwipPlacesInAFixedWindowCaptionedZerka)
@@ -151,6 +165,47 @@ TEST_F(Win32Window, ConvertsTheExamplesThroughItsThreeStepsAsTheCommandLineDoes)
         EXPECT_EQ(afterMarker(testing::ReadFile(dir / ("examples/New/" + std::string(name)))),
                   afterMarker(testing::ReadFile(dir / ("byCore/New/" + std::string(name)))));
     }
+}
+
+// examples/inserted through the window: its second chance gives what zerka-cli --renumber
+// gives; the box's button and the dialog are there and close as pressed.
+TEST_F(Win32Window, ConvertAgainFollowsRenumberedJointsAsTheCommandLine)
+{
+    fs::copy(ZERKA_EXAMPLES_DIR "/inserted", dir.Path() / "inserted");
+    fs::copy(ZERKA_EXAMPLES_DIR "/inserted", dir.Path() / "insertedByCore");
+    window.OpenFolder(dir / "inserted");
+    answers = {Utf16FromUtf8(dir / "inserted/old.3do"), Utf16FromUtf8(dir / "inserted/new.3do")};
+    again = true;
+    Click("cmdLoadOld");
+    Click("cmdLoad3do");
+    Click("cmdAll");
+    EXPECT_FALSE(again);  // the dialog was asked
+    ASSERT_EQ(messages.size(), 4u);  // the count and the summary of each batch
+
+    KeyframeTables core;
+    LoadHierarchy(core, dir / "insertedByCore/old.3do", true);
+    LoadHierarchy(core, dir / "insertedByCore/new.3do", false);
+    BatchOptions options;
+    options.Match.Renumber = true;
+    options.MarkerDate = "01/02/70 00:00:00";
+    ConvertAll(core, dir / "insertedByCore", ListKeyFiles(dir / "insertedByCore"), {}, options);
+    for (const char *name : {"look.key", "walk.key"})
+        EXPECT_EQ(testing::ReadFile(dir / ("inserted/New/" + std::string(name))),
+                  testing::ReadFile(dir / ("insertedByCore/New/" + std::string(name))));
+
+    const HWND box = MakeSummaryBox(window.Handle(), L"Converted:  1", L"details", true);
+    const HWND button = GetDlgItem(box, kConvertAgainId);
+    ASSERT_TRUE(button);
+    wchar_t caption[64] = L"";
+    GetWindowTextW(button, caption, 64);
+    EXPECT_STREQ(caption, L"Convert &again\u2026");
+    SendMessageW(button, BM_CLICK, 0, 0);
+    EXPECT_FALSE(IsWindow(box));
+    const HWND dialog = MakeConvertAgainDialog(window.Handle(), {L"follow", L"head"}, {true, false});
+    EXPECT_EQ(SendMessageW(GetDlgItem(dialog, kFirstChoiceId), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageW(GetDlgItem(dialog, kFirstChoiceId + 1), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    EXPECT_FALSE(IsWindow(dialog));
 }
 
 TEST_F(Win32Window, ADoubleClickedFileFillsTheHiddenViewsAndAKeyOpensTheEditor)

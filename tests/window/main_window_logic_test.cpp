@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "window/main_window_logic.h"
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 
+#include "conversion/batch_conversion.h"
+#include "conversion/hierarchy_reader.h"
+#include "conversion/key_file_list.h"
 #include "support/test_support.h"
 
 namespace zerka {
@@ -20,11 +24,25 @@ public:
     bool ConvertEnabled = false;
 
     void ShowMessage(const std::string &text) override { Told.push_back("message " + text); }
-    void ShowSummary(const std::string &text, const std::string &details) override
+    bool ShowSummary(const std::string &text, const std::string &details, bool offerAgain) override
     {
-        Told.push_back("summary " + text);
+        Told.push_back((offerAgain ? "summary offering again " : "summary ") + text);
         Details = details;
+        return offerAgain && !AgainAnswers.empty();
     }
+    std::optional<std::vector<bool>> AskConvertAgain(
+        const std::vector<ConvertAgainChoice> &choices) override
+    {
+        std::string labels;
+        for (const ConvertAgainChoice &choice : choices)
+            labels += " [" + std::string(choice.Ticked ? "x] " : " ] ") + choice.Label;
+        Told.push_back("convert again?" + labels);
+        const std::optional<std::vector<bool>> answer = AgainAnswers.front();
+        AgainAnswers.pop_front();
+        return answer;
+    }
+    // Each answer presses "Convert again…" and ticks as given (nothing: Cancel); none: OK.
+    std::deque<std::optional<std::vector<bool>>> AgainAnswers;
     std::optional<std::string> AskForHierarchyFile(const std::string &startFolder) override
     {
         Told.push_back("ask in " + startFolder);
@@ -213,6 +231,71 @@ TEST_F(Window, TheHiddenSaveSaysNyahThenTheErrorsNumber)
     const std::string saved = testing::ReadFile(dir / "keys/New/bad.key");
     EXPECT_EQ(saved.rfind(testing::MarkerLineStart("bad.key"), 0), 0u);
     EXPECT_NE(saved.find("\r\nNODES 2\r\n"), std::string::npos);  // a.key's two nodes
+}
+
+// After a batch whose warnings say that nodes sit on joints the new model numbers
+// differently or renamed, the summary box offers to convert again as zerka-cli would.
+TEST_F(Window, ABatchThatLeftNodesOnRenumberedOrRenamedJointsOffersToConvertAgain)
+{
+    const struct {
+        const char *folder;  // of the examples
+        std::string offered;  // the dialog's boxes, as the fake view words them
+        std::vector<bool> ticked;  // as the person leaves them
+        MatchOptions expected;  // what zerka-cli is given for the same outputs
+    } rows[] = {
+        {"inserted", " [x] Follow joints whose numbers changed (as zerka-cli --renumber)", {true},
+         {{}, true}},
+        {"", " [x] head \u2192 sensor", {true}, {{{"head", "sensor"}}, false}},
+        {"", " [x] head \u2192 sensor", {false}, {}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string(row.folder) + (row.ticked[0] ? " ticked" : " unticked"));
+        std::filesystem::remove_all(dir.Path() / "window");
+        std::filesystem::remove_all(dir.Path() / "cli");
+        const std::string source =
+            std::string(ZERKA_EXAMPLES_DIR) + (*row.folder ? "/" : "") + row.folder;
+        std::filesystem::copy(source, dir.Path() / "window");
+        std::filesystem::copy(source, dir.Path() / "cli");
+        Session session;
+        Do(session, "old window/old.3do");
+        Do(session, "new window/new.3do");
+        session.View.AgainAnswers = {row.ticked};
+        session.View.Told.clear();
+        session.Logic.cmdAll_Click(dir / "window", ListKeyFiles(dir / "window"));
+        const Events &told = session.View.Told;
+        EXPECT_EQ(std::count(told.begin(), told.end(), "convert again?" + row.offered), 1);
+        // The second batch's box offers nothing more when its choices were all taken.
+        const auto offers = std::count_if(told.begin(), told.end(), [](const std::string &event) {
+            return event.rfind("summary offering again", 0) == 0;
+        });
+        EXPECT_EQ(offers, row.ticked[0] ? 1 : 2);
+        if (row.ticked[0]) {
+            EXPECT_EQ(session.View.Details.rfind("Converted as zerka-cli --", 0), 0u)
+                << session.View.Details;
+        }
+
+        KeyframeTables cli;
+        LoadHierarchy(cli, dir / "cli/old.3do", true);
+        LoadHierarchy(cli, dir / "cli/new.3do", false);
+        BatchOptions options;
+        options.Match = row.expected;
+        options.MarkerDate = "01/02/70 00:00:00";
+        ConvertAll(cli, dir / "cli", ListKeyFiles(dir / "cli"), {}, options);
+        for (const std::string &name : ListKeyFiles(dir / "cli")) {
+            SCOPED_TRACE(name);
+            EXPECT_EQ(testing::ReadFile(dir / ("window/New/" + name)),
+                      testing::ReadFile(dir / ("cli/New/" + name)));
+        }
+    }
+
+    // A batch with no such warning offers nothing.
+    Session plain;
+    Do(plain, "old models/old/body.3do");
+    Do(plain, "new models/new.3do");
+    plain.View.Told.clear();
+    plain.Logic.cmdAll_Click(dir / "keys", {"a.key"});
+    for (const std::string &event : plain.View.Told)
+        EXPECT_EQ(event.find("offering again"), std::string::npos) << event;
 }
 
 TEST(ValueEditor, AnOpenEditorKeepsItsValuesAndSaveMovesOneRowDownButNotPastTheLast)
