@@ -223,7 +223,7 @@ void LoadModel(zerka::KeyframeTables &tables, const std::string &path, bool isOl
     try {
         zerka::LoadHierarchy(tables, path, isOld);
     } catch (const std::bad_alloc &) {
-        throw zerka::FileError(zerka::ErrorCode::OutOfMemory, path, 0, "out of memory");
+        throw zerka::FileError(zerka::ErrorCode::OutOfMemory, path, 0, zerka::kOutOfMemoryText);
     }
 }
 

@@ -275,7 +275,7 @@ private:
         } catch (const FileError &error) {
             outcome.Fail(error);
         } catch (const std::bad_alloc &) {
-            outcome.Fail("out of memory");
+            outcome.Fail(kOutOfMemoryText);
         } catch (const std::exception &error) {
             outcome.Fail(error.what());  // a library failure ends only this file
         }

@@ -123,6 +123,9 @@ struct KeyframeTables {
     std::string SourceFileName;
 };
 
+// What running out of memory is called where it ends one file or one load.
+inline constexpr const char *kOutOfMemoryText = "out of memory";
+
 // Adds 1 to a 16-bit counter; passing 32767 is an overflow error (code 6).
 void RaiseCounter(std::int16_t &counter);
 
