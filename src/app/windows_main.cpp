@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/windows_command_line.h"
 #include "keyframes/utf16.h"
 
 int Utf8Main(int argc, char **argv);
@@ -27,18 +28,19 @@ void RestoreConsoleCodePage()
 
 }  // namespace
 
-int wmain(int argc, wchar_t **argv)
+int wmain(int, wchar_t **)
 {
     consoleCodePage = ::GetConsoleOutputCP();
     if (consoleCodePage != 0 && consoleCodePage != CP_UTF8 && ::SetConsoleOutputCP(CP_UTF8))
         std::atexit(RestoreConsoleCodePage);
 
+    // Split again from the line itself: the runtime's split cannot be mended afterwards.
     std::vector<std::string> arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.push_back(zerka::Utf8FromUtf16(argv[i]));
+    for (const std::wstring &argument : zerka::SplitCommandLine(::GetCommandLineW()))
+        arguments.push_back(zerka::Utf8FromUtf16(argument));
     std::vector<char *> pointers;
     for (std::string &argument : arguments)
         pointers.push_back(argument.data());
     pointers.push_back(nullptr);
-    return Utf8Main(argc, pointers.data());
+    return Utf8Main(static_cast<int>(arguments.size()), pointers.data());
 }
