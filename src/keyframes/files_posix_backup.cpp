@@ -50,9 +50,16 @@ std::string OutputFolder::KeepReplaced(StagedFile &file)
 {
     const int dirFd = folder_.Fd();
     struct stat there { };
-    if (!file.keepReplaced_ ||
-        ::fstatat(dirFd, file.name_.c_str(), &there, AT_SYMLINK_NOFOLLOW) != 0 ||
-        S_ISDIR(there.st_mode) || (file.same_ && *file.same_ == files_detail::StampOf(there)))
+    if (!file.keepReplaced_)
+        return {};
+    // Only a name that leads nowhere has nothing to keep: one that cannot be looked at may
+    // hold anything, and is not replaced.
+    if (::fstatat(dirFd, file.name_.c_str(), &there, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno == ENOENT)
+            return {};
+        ThrowSystemError(errno, file.shown_, "cannot look at what it replaces");
+    }
+    if (S_ISDIR(there.st_mode) || (file.same_ && *file.same_ == files_detail::StampOf(there)))
         return {};
     // A copy is read whole before anything is named, so a copy that cannot be made leaves
     // nothing behind.

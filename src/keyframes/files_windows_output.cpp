@@ -137,8 +137,15 @@ std::string OutputFolder::KeepReplaced(StagedFile &file)
         const FileHandle there = Own(::CreateFileW(
             target.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!there) {
+            // Only a name that leads nowhere has nothing to keep.
+            const DWORD error = ::GetLastError();
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+                return {};
+            ThrowWindowsError(error, file.shown_, "cannot look at what it replaces");
+        }
         BY_HANDLE_FILE_INFORMATION info{};
-        if (!there || !::GetFileInformationByHandle(ToHandle(there.Get()), &info) ||
+        if (!::GetFileInformationByHandle(ToHandle(there.Get()), &info) ||
             (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
             (file.same_ && *file.same_ == files_detail::StampOf(info)))
             return {};

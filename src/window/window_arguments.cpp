@@ -33,7 +33,11 @@ WindowArguments ParseWindowArguments(const std::vector<std::string> &arguments)
             parsed.Version = true;
         } else if (!optionsEnd && argument.size() > 1 && argument.front() == '-') {
             if (parsed.Problem.empty())
-                parsed.Problem = "Unknown option '" + argument.substr(argument.find_first_not_of('-')) + "'.";
+                parsed.Problem = "Unknown option '" +
+                                 (argument.find_first_not_of('-') == std::string::npos
+                                      ? argument
+                                      : argument.substr(argument.find_first_not_of('-'))) +
+                                 "'.";
         } else {
             folders.push_back(argument);
         }

@@ -21,6 +21,7 @@ TEST(WindowArguments, AFolderHelpAndVersionAndWhatIsWrong)
         {{"--version"}, false, true, "", ""},
         {{"--", "-anims"}, false, false, "-anims", ""},
         {{"--bogus"}, false, false, "", "Unknown option 'bogus'."},
+        {{"---"}, false, false, "", "Unknown option '---'."},
         {{"a", "b"}, false, false, "a", "too many arguments"},
     };
     for (const auto &row : rows) {
