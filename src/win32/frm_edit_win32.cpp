@@ -17,17 +17,7 @@ frmEditWin32::frmEditWin32(HWND owner, frmEditLogic &logic,
                            std::function<void(const std::wstring &)> save)
     : owner_(owner), logic_(logic), save_(std::move(save))
 {
-    static const bool registered = [] {
-        WNDCLASSEXW type{};
-        type.cbSize = sizeof type;
-        type.lpfnWndProc = WindowProc;
-        type.hInstance = GetModuleHandleW(nullptr);
-        type.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        type.lpszClassName = kClass;
-        return RegisterClassExW(&type) != 0;
-    }();
-    (void)registered;
+    RegisterWindowClass(kClass, WindowProc);
     const int dpi = SystemDpi();
     const int box = ToPixelsAt(kEditorBoxWidthTwips, dpi);
     const int button = ToPixelsAt(kEditorButtonWidthTwips, dpi);

@@ -73,21 +73,10 @@ HWND frmMainWin32::Control(std::string_view name) const
 
 HWND frmMainWin32::Create(const std::string &folder)
 {
-    static const bool registered = [] {
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES |
-                                                           ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
-        InitCommonControlsEx(&controls);
-        WNDCLASSEXW type{};
-        type.cbSize = sizeof type;
-        type.lpfnWndProc = WindowProc;
-        type.hInstance = GetModuleHandleW(nullptr);
-        type.hIcon = LoadIconW(type.hInstance, MAKEINTRESOURCEW(1));
-        type.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        type.lpszClassName = kClass;
-        return RegisterClassExW(&type) != 0;
-    }();
-    (void)registered;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES |
+                                                       ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
+    InitCommonControlsEx(&controls);
+    RegisterWindowClass(kClass, WindowProc, 1);  // icon 1 of zerka.rc
     const int dpi = SystemDpi();
     RECT frame{0, 0, ToPixelsAt(kClientWidthTwips, dpi), ToPixelsAt(kClientHeightTwips, dpi)};
     AdjustWindowRectEx(&frame, kStyle, FALSE, 0);

@@ -64,17 +64,7 @@ LRESULT CALLBACK BoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam)
 // A box of this kind, captioned caption, its state behind it.
 HWND MakeBox(HWND owner, const std::wstring &caption, BoxState *state)
 {
-    static const bool registered = [] {
-        WNDCLASSEXW type{};
-        type.cbSize = sizeof type;
-        type.lpfnWndProc = BoxProc;
-        type.hInstance = GetModuleHandleW(nullptr);
-        type.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        type.lpszClassName = kBoxClass;
-        return RegisterClassExW(&type) != 0;
-    }();
-    (void)registered;
+    RegisterWindowClass(kBoxClass, BoxProc);
     const HWND box = CreateWindowExW(WS_EX_DLGMODALFRAME, kBoxClass, caption.c_str(),
                                      WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0, 0,
                                      100, 100, owner, nullptr, GetModuleHandleW(nullptr), nullptr);

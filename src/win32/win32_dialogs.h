@@ -5,11 +5,7 @@
 #include <string>
 #include <vector>
 
-#define WIN32_LEAN_AND_MEAN
-#if !defined(NOMINMAX)
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "win32/win32_support.h"
 
 // The Win32 window's boxes and its file dialog, behind one interface so that tests can
 // answer them: a modal box would hold the test's own messages.

@@ -58,6 +58,22 @@ void RunModal(HWND owner, HWND box)
         PostQuitMessage(static_cast<int>(message.wParam));  // the loop above took it
 }
 
+void RegisterWindowClass(const wchar_t *name, WNDPROC procedure, int iconId)
+{
+    WNDCLASSEXW type{};
+    type.cbSize = sizeof type;
+    if (GetClassInfoExW(GetModuleHandleW(nullptr), name, &type))
+        return;  // registered already
+    type.lpfnWndProc = procedure;
+    type.hInstance = GetModuleHandleW(nullptr);
+    if (iconId != 0)
+        type.hIcon = LoadIconW(type.hInstance, MAKEINTRESOURCEW(iconId));
+    type.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    type.lpszClassName = name;
+    RegisterClassExW(&type);
+}
+
 int SystemDpi()
 {
     HDC screen = GetDC(nullptr);

@@ -25,6 +25,10 @@ void CenterWithin(HWND window, HWND owner);
 // modal dialog does, for a window made by hand.
 void RunModal(HWND owner, HWND box);
 
+// Registers a window class of this program's once, with the arrow, the dialog colour and,
+// when iconId is not 0, that icon of the program's resources.
+void RegisterWindowClass(const wchar_t *name, WNDPROC procedure, int iconId = 0);
+
 // The DPI the window draws at: the system's, as the manifest asks for.
 int SystemDpi();
 
