@@ -92,6 +92,11 @@ public:
             // (read-only, immutable, a full quota of files) fails here, once.
             Output().Stage({}, kOutputFolder, kOutputFolder);
         } catch (const FileError &error) {
+            // No file will be written: a New made for this run goes again.
+            if (output_ && output_->Made()) {
+                output_.reset();
+                source_->RemoveIfEmpty(kOutputFolder);
+            }
             return error;
         }
         return std::nullopt;
@@ -262,8 +267,8 @@ private:
                 item.Staged->KeepWhatItReplaces(previous.Same);
             } else if (const Folder *existing = ExistingOutput()) {
                 if (LookAtPrevious(*existing, outcome.OutputName, built, buffers.Previous).Differs)
-                    item.WouldKeep = std::string(kOutputFolder) + "/" +
-                                     NextBackupName(*existing, outcome.OutputName);
+                    item.WouldKeep =
+                        ShownPath(kOutputFolder, NextBackupName(*existing, outcome.OutputName));
             }
             AddNodeWarnings(warnings, nodes, ties_, dryRun_);
             std::vector<FileNode> kept;

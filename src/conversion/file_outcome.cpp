@@ -2,6 +2,7 @@
 #include "file_outcome.h"
 
 #include "conversion/key_file_list.h"
+#include "keyframes/files.h"
 
 namespace zerka {
 
@@ -26,7 +27,7 @@ void FileOutcome::Publish(const std::string &backup, bool dryRun)
     Converted = true;
     if (backup.empty())
         return;
-    const std::string output = std::string(kOutputFolder) + "/" + ShownName(OutputName);
+    const std::string output = ShownPath(kOutputFolder, ShownName(OutputName));
     Warnings.push_back(output + (dryRun ? " holds other content; would keep it as "
                                         : " held other content; kept as ") +
                        ShownName(backup));
@@ -43,13 +44,13 @@ void FileOutcome::Fail(std::string reason)
 
 void FileOutcome::FailAsNamesake()
 {
-    Fail(std::string(kOutputFolder) + "/" + ShownName(OutputName) +
+    Fail(ShownPath(kOutputFolder, ShownName(OutputName)) +
          " was already written from another file of this folder");
 }
 
 void FileOutcome::NoteEarlierOutput()
 {
-    Reason += "; " + std::string(kOutputFolder) + "/" + ShownName(OutputName) +
+    Reason += "; " + ShownPath(kOutputFolder, ShownName(OutputName)) +
               " is from an earlier run";
 }
 

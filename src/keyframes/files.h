@@ -27,6 +27,10 @@ inline constexpr std::uint64_t kMaxTextBytes = std::uint64_t{64} << 20;
 inline constexpr std::string_view kTempPrefix = ".zerka-";
 inline constexpr std::string_view kTempSuffix = ".tmp";
 
+// What messages call name in folder: "New/walk.key", and "New\\walk.key" on Windows, where
+// users know paths by backslashes.
+std::string ShownPath(const std::string &folder, const std::string &name);
+
 // The code a failed system call is reported with: 53 missing, 70 not permitted, 57 a
 // device failure, 75 anything else about the path.
 ErrorCode CodeForSystemError(int error);
@@ -89,15 +93,25 @@ public:
     void RemoveIfEmpty(const std::string &child) const;
     // The folder child of this one, through links; name is what messages call it.
     Folder OpenFolder(const std::string &child, const std::string &name) const;
+    // Windows: the whole path this folder was opened by, ending in a backslash, for where
+    // the system cannot tell its path from its handle; empty elsewhere.
+    const std::string &OpenedAs() const { return openedAs_; }
 
 private:
     friend class OutputFolder;
+#if defined(_WIN32)
+    // The folder at the whole path path, which Windows has no call to open relative to a
+    // folder handle.
+    static Folder OpenWhole(const std::wstring &path, const std::string &name);
+#else
     static Folder OpenAt(int base, const std::string &path, const std::string &name);
+#endif
 
     FileHandle handle_;
     std::string name_;
     std::uint64_t device_ = 0;
     std::uint64_t inode_ = 0;
+    std::string openedAs_;
 };
 
 // The names of the regular files in the folder at path (through links), in the order the

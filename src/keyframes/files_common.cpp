@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <random>
 #include <system_error>
 #include <utility>
@@ -14,11 +15,6 @@
 
 namespace zerka {
 namespace files_detail {
-
-std::string Joined(const std::string &folder, const std::string &name)
-{
-    return folder.empty() || folder == "." ? name : folder + "/" + name;
-}
 
 bool IsTemporaryName(std::string_view name)
 {
@@ -51,6 +47,18 @@ std::string BackupName(const std::string &name, int number)
     return name + ".~" + std::to_string(number) + "~";
 }
 
+std::wstring ExtendedPath(std::wstring_view full)
+{
+    const bool drive = full.size() >= 3 && full[1] == L':' && full[2] == L'\\' &&
+                       ((full[0] >= L'A' && full[0] <= L'Z') || (full[0] >= L'a' && full[0] <= L'z'));
+    if (drive)
+        return L"\\\\?\\" + std::wstring(full);
+    const bool device = full.substr(0, 4) == L"\\\\?\\" || full.substr(0, 4) == L"\\\\.\\";
+    if (!device && full.size() > 2 && full.substr(0, 2) == L"\\\\")
+        return L"\\\\?\\UNC\\" + std::wstring(full.substr(2));
+    return std::wstring(full);
+}
+
 std::uint64_t NewSeed(std::uint64_t processId)
 {
     std::random_device device;
@@ -60,6 +68,16 @@ std::uint64_t NewSeed(std::uint64_t processId)
 }
 
 }  // namespace files_detail
+
+std::string ShownPath(const std::string &folder, const std::string &name)
+{
+#if defined(_WIN32)
+    constexpr char kSeparator = '\\';
+#else
+    constexpr char kSeparator = '/';
+#endif
+    return folder.empty() || folder == "." ? name : folder + kSeparator + name;
+}
 
 ErrorCode CodeForSystemError(int error)
 {
@@ -156,11 +174,19 @@ OutputFolder OutputFolder::OpenChild(const Folder &parent, const std::string &ch
     // The reason the folder could not be made is the one to show; a later open would
     // only say that it does not exist.
     const bool made = MakeChild(parent, childName);
-    Folder folder = Folder::OpenAt(parent.Fd(), childName, childName);
-    if (folder.SameAs(parent))
+    std::optional<Folder> folder;
+    try {
+        folder.emplace(parent.OpenFolder(childName, childName));
+    } catch (const FileError &) {
+        // A folder made for nothing is not left behind for the user to wonder about.
+        if (made)
+            parent.RemoveIfEmpty(childName);
+        throw;
+    }
+    if (folder->SameAs(parent))
         throw FileError(ErrorCode::PathAccess, {}, 0,
                         "the output folder " + childName + " is the source folder");
-    OutputFolder output(std::move(folder), std::move(options));
+    OutputFolder output(std::move(*folder), std::move(options));
     output.made_ = made;
     output.RemoveDeadTemporaries();
     return output;
@@ -171,7 +197,7 @@ StagedFile OutputFolder::NewStaged(const std::string &name, const std::string &s
     StagedFile staged;
     staged.folderFd_ = folder_.Fd();
     staged.name_ = name;
-    staged.shown_ = shownName.empty() ? files_detail::Joined(folder_.Name(), name) : shownName;
+    staged.shown_ = shownName.empty() ? ShownPath(folder_.Name(), name) : shownName;
     return staged;
 }
 

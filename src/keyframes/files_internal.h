@@ -18,9 +18,6 @@ inline constexpr const char *kPathSeparators = "/\\";
 inline constexpr const char *kPathSeparators = "/";
 #endif
 
-// What messages call name in folder: "New/walk.key".
-std::string Joined(const std::string &folder, const std::string &name);
-
 // A name the file layer stages outputs under, or one that earlier versions used.
 bool IsTemporaryName(std::string_view name);
 
@@ -29,6 +26,11 @@ bool IsTemporaryName(std::string_view name);
 int BackupNumber(std::string_view entry, std::string_view name);
 // "name.~N~".
 std::string BackupName(const std::string &name, int number);
+
+// A full, normalised Windows path (C:\a\b, \\server\share\b) in the form that passes
+// MAX_PATH (\\?\C:\a\b, \\?\UNC\server\share\b). Device and extended paths stay as they
+// are, as does anything not full, which the system then reads as it is.
+std::wstring ExtendedPath(std::wstring_view full);
 
 // The start of a folder's temporary names: random, and apart for every process and run.
 std::uint64_t NewSeed(std::uint64_t processId);
@@ -67,8 +69,11 @@ void *ToHandle(int value);
 FileHandle Own(void *handle);
 [[noreturn]] void ThrowWindowsError(unsigned long error, const std::string &file,
                                     std::string_view doing);
+// path made full against the working folder and normalised as Windows does (slashes
+// turned, "." and ".." resolved), in the form ExtendedPath makes.
+std::wstring LongPath(const std::string &path, const std::string &shown, std::string_view doing);
 // The open folder's path as it is now, links resolved, ending in a backslash.
-std::wstring FolderPath(int folder, const std::string &shown, std::string_view doing);
+std::wstring FolderPath(const Folder &folder, const std::string &shown, std::string_view doing);
 // Marks an open file to be removed when its last handle closes.
 bool RemoveOnClose(int file);
 // What a file's information (BY_HANDLE_FILE_INFORMATION) says of it, to tell later

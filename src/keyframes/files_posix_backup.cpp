@@ -70,7 +70,7 @@ std::string OutputFolder::KeepReplaced(StagedFile &file)
     // tries are enough for that.
     for (int attempt = 0; attempt < 64; ++attempt) {
         const std::string backup = NextBackupName(folder_, file.name_);
-        const std::string shown = files_detail::Joined(folder_.Name(), backup);
+        const std::string shown = ShownPath(folder_.Name(), backup);
         const auto cannot = [&](int error) {
             ThrowSystemError(error, file.shown_, "cannot keep it as " + shown);
         };

@@ -41,6 +41,7 @@ namespace {
 
 using files_detail::FolderPath;
 using files_detail::kMaxPiece;
+using files_detail::LongPath;
 using files_detail::Own;
 using files_detail::ThrowWindowsError;
 using files_detail::ToHandle;
@@ -89,10 +90,28 @@ std::string SystemText(DWORD error)
     return out.empty() ? "Windows error " + std::to_string(error) : out;
 }
 
+// The common errors in plain words, the rest in the system's own, worded from the error's
+// own code: an errno's words would say "Permission denied" for a file another program
+// holds open.
 std::string Reason(DWORD error)
 {
-    const int known = ErrnoFor(error);
-    return known != 0 ? std::generic_category().message(known) : SystemText(error);
+    switch (error) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE: return "in use by another program";
+    case ERROR_ACCESS_DENIED: return "access denied";
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return "no such file or folder";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return "the disk is full";
+    case ERROR_WRITE_PROTECT: return "the disk is write-protected";
+    case ERROR_NOT_READY: return "the drive is not ready";
+    case ERROR_FILENAME_EXCED_RANGE: return "the path is too long for Windows";
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME: return "not a name Windows allows";
+    case ERROR_DIRECTORY: return "not a folder";
+    default: return SystemText(error);
+    }
 }
 
 }  // namespace
@@ -113,16 +132,23 @@ void files_detail::ThrowWindowsError(unsigned long error, const std::string &fil
 // folder that is open or has open files below it, so the path leads to that very folder
 // for as long as it is held. The "\\?\" form takes every name literally, trailing dots and
 // device names such as "nul.key" included.
-std::wstring files_detail::FolderPath(int folder, const std::string &shown,
+std::wstring files_detail::FolderPath(const Folder &folder, const std::string &shown,
                                       std::string_view doing)
 {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD size = ::GetFinalPathNameByHandleW(ToHandle(folder), path.data(),
+        const DWORD size = ::GetFinalPathNameByHandleW(ToHandle(folder.Fd()), path.data(),
                                                        static_cast<DWORD>(path.size()),
                                                        FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        // Windows answers a buffer too small with the size it needs. Wine cannot name a
+        // folder past MAX_PATH from its handle at all (ERROR_MORE_DATA whatever the size):
+        // there the path it was opened by stands in, which leads to it for as long as it
+        // is held.
+        const DWORD error = size == 0 ? ::GetLastError() : ERROR_SUCCESS;
+        if (error == ERROR_MORE_DATA && !folder.OpenedAs().empty())
+            return Utf16FromUtf8(folder.OpenedAs());
         if (size == 0)
-            ThrowWindowsError(::GetLastError(), shown, doing);
+            ThrowWindowsError(error, shown, doing);
         const bool fits = size < path.size();
         path.resize(size);
         if (fits)
@@ -131,6 +157,24 @@ std::wstring files_detail::FolderPath(int folder, const std::string &shown,
     if (path.back() != L'\\')
         path += L'\\';
     return path;
+}
+
+std::wstring files_detail::LongPath(const std::string &path, const std::string &shown,
+                                    std::string_view doing)
+{
+    const std::wstring wide = Utf16FromUtf8(path.empty() ? "." : path);
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD size = ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()),
+                                              full.data(), nullptr);
+        if (size == 0)
+            ThrowWindowsError(::GetLastError(), shown, doing);
+        const bool fits = size < full.size();
+        full.resize(size);
+        if (fits)
+            break;
+    }
+    return files_detail::ExtendedPath(full);
 }
 
 bool files_detail::RemoveOnClose(int file)
@@ -197,37 +241,34 @@ FileHandle::~FileHandle()
         ::CloseHandle(ToHandle(fd_));
 }
 
-// base < 0: path is the caller's own, relative to the working folder or whole.
-Folder Folder::OpenAt(int base, const std::string &path, const std::string &name)
+Folder Folder::OpenWhole(const std::wstring &path, const std::string &name)
 {
     Folder folder;
     folder.name_ = name;
-    const std::wstring wide = base < 0 ? Utf16FromUtf8(path.empty() ? "." : path)
-                                       : FolderPath(base, name, "cannot open") + Utf16FromUtf8(path);
-    folder.handle_ =
-        Own(::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    folder.handle_ = Own(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!folder.handle_)
         ThrowWindowsError(::GetLastError(), name, "cannot open");
     BY_HANDLE_FILE_INFORMATION info{};
     if (!::GetFileInformationByHandle(ToHandle(folder.Fd()), &info))
         ThrowWindowsError(::GetLastError(), name, "cannot open");
     if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-        ThrowSystemError(ENOTDIR, name, "is not a folder");
+        throw FileError(ErrorCode::PathAccess, name, 0, "is not a folder");
     // The volume's serial and the file index name a folder whatever path led to it.
     folder.device_ = info.dwVolumeSerialNumber;
     folder.inode_ = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    folder.openedAs_ = Utf8FromUtf16(path.back() == L'\\' ? path : path + L'\\');
     return folder;
 }
 
 Folder Folder::Open(const std::string &path, const std::string &name)
 {
-    return OpenAt(-1, path, name);
+    return OpenWhole(LongPath(path, name, "cannot open"), name);
 }
 
 Folder Folder::OpenFolder(const std::string &child, const std::string &name) const
 {
-    return OpenAt(Fd(), child, name);
+    return OpenWhole(FolderPath(*this, name, "cannot open") + Utf16FromUtf8(child), name);
 }
 
 std::string NextBackupName(const Folder &folder, const std::string &name)
@@ -235,7 +276,7 @@ std::string NextBackupName(const Folder &folder, const std::string &name)
     int highest = 0;
     try {
         const std::wstring pattern =
-            FolderPath(folder.Fd(), name, "cannot list") + Utf16FromUtf8(name) + L".~*~";
+            FolderPath(folder, name, "cannot list") + Utf16FromUtf8(name) + L".~*~";
         WIN32_FIND_DATAW found{};
         const HANDLE listing = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
                                                   FindExSearchNameMatch, nullptr, 0);
@@ -254,7 +295,7 @@ std::string NextBackupName(const Folder &folder, const std::string &name)
 
 std::vector<std::string> ListRegularFiles(const std::string &path, const std::string &name)
 {
-    const std::wstring folder = Utf16FromUtf8(path.empty() ? "." : path);
+    const std::wstring folder = LongPath(path, name, "cannot list the folder");
     const DWORD attributes = ::GetFileAttributesW(folder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         const DWORD error = ::GetLastError();
@@ -302,7 +343,7 @@ InputFile::InputFile(FileHandle handle, std::string name)
 
 InputFile InputFile::Open(const std::string &path, const std::string &name)
 {
-    FileHandle handle = OpenForReading(Utf16FromUtf8(path));
+    FileHandle handle = OpenForReading(LongPath(path, name, "cannot open"));
     if (!handle)
         ThrowWindowsError(::GetLastError(), name, "cannot open");
     return InputFile(std::move(handle), name);
@@ -310,7 +351,7 @@ InputFile InputFile::Open(const std::string &path, const std::string &name)
 
 InputFile InputFile::OpenIn(const Folder &folder, const std::string &name)
 {
-    FileHandle handle = OpenForReading(FolderPath(folder.Fd(), name, "cannot open") + Utf16FromUtf8(name));
+    FileHandle handle = OpenForReading(FolderPath(folder, name, "cannot open") + Utf16FromUtf8(name));
     if (!handle)
         ThrowWindowsError(::GetLastError(), name, "cannot open");
     return InputFile(std::move(handle), name);
@@ -327,7 +368,7 @@ void Folder::RemoveIfEmpty(const std::string &child) const
 {
     std::wstring folder;
     try {
-        folder = FolderPath(Fd(), child, "cannot remove");
+        folder = FolderPath(*this, child, "cannot remove");
     } catch (const FileError &) {
         return;  // a folder that cannot be named is left as it is, as a full one would be
     }
@@ -339,7 +380,7 @@ bool Folder::HoldsFile(const std::string &child, const std::string &name) const
 {
     std::wstring folder;
     try {
-        folder = FolderPath(Fd(), name, "cannot open");
+        folder = FolderPath(*this, name, "cannot open");
     } catch (const FileError &) {
         return false;  // a folder that cannot be named holds nothing this can tell
     }

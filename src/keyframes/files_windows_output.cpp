@@ -48,7 +48,7 @@ OutputFolder::OutputFolder(Folder folder, WriteOptions options)
 bool OutputFolder::MakeChild(const Folder &parent, const std::string &childName)
 {
     const std::wstring path =
-        FolderPath(parent.Fd(), childName, "cannot make the folder") + Utf16FromUtf8(childName);
+        FolderPath(parent, childName, "cannot make the folder") + Utf16FromUtf8(childName);
     if (::CreateDirectoryW(path.c_str(), nullptr))
         return true;
     const DWORD error = ::GetLastError();
@@ -69,7 +69,7 @@ void OutputFolder::RemoveDeadTemporaries()
 {
     std::wstring folder;
     try {
-        folder = FolderPath(folder_.Fd(), folder_.Name(), "cannot list");
+        folder = FolderPath(folder_, folder_.Name(), "cannot list");
     } catch (const FileError &) {
         return;
     }
@@ -99,7 +99,7 @@ StagedFile OutputFolder::Stage(std::string_view bytes, const std::string &name,
 {
     StagedFile staged = NewStaged(name, shownName);
     const std::string &shown = staged.shown_;
-    const std::wstring folder = FolderPath(folder_.Fd(), shown, "cannot write");
+    const std::wstring folder = FolderPath(folder_, shown, "cannot write");
     // Windows cannot make a file without a name, so a temporary name stands in, held as
     // RemoveDeadTemporaries expects: deletion, which the rename needs, is all it shares.
     for (;;) {
@@ -131,7 +131,7 @@ std::string OutputFolder::KeepReplaced(StagedFile &file)
 {
     if (!file.keepReplaced_)
         return {};
-    const std::wstring folder = FolderPath(folder_.Fd(), file.shown_, "cannot replace");
+    const std::wstring folder = FolderPath(folder_, file.shown_, "cannot replace");
     const std::wstring target = folder + Utf16FromUtf8(file.name_);
     {
         const FileHandle there = Own(::CreateFileW(
@@ -157,7 +157,7 @@ std::string OutputFolder::KeepReplaced(StagedFile &file)
     // tries are enough for that.
     for (int attempt = 0; attempt < 64; ++attempt) {
         const std::string backup = NextBackupName(folder_, file.name_);
-        const std::string shown = files_detail::Joined(folder_.Name(), backup);
+        const std::string shown = ShownPath(folder_.Name(), backup);
         const std::wstring wide = folder + Utf16FromUtf8(backup);
         const auto cannot = [&](DWORD error) {
             ThrowWindowsError(error, file.shown_, "cannot keep it as " + shown);
@@ -212,7 +212,7 @@ std::string OutputFolder::Publish(StagedFile &file, const std::set<FileIdentity>
         fail(::GetLastError(), "cannot write");
     std::wstring folder;
     try {
-        folder = FolderPath(folder_.Fd(), file.shown_, "cannot replace");
+        folder = FolderPath(folder_, file.shown_, "cannot replace");
     } catch (const FileError &) {
         file.Discard();
         throw;
@@ -229,13 +229,24 @@ std::string OutputFolder::Publish(StagedFile &file, const std::set<FileIdentity>
     // SyncNames does elsewhere.
     if (!::MoveFileExW((folder + Utf16FromUtf8(file.tempName_)).c_str(), target.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD error = ::GetLastError();
-        // A folder in the way is only "access denied" here; say what it is, as elsewhere.
+        DWORD error = ::GetLastError();
+        // A folder in the way, a read-only file and a file another program holds open are
+        // all only "access denied" here; say which it is.
         const DWORD existing = ::GetFileAttributesW(target.c_str());
-        if (error == ERROR_ACCESS_DENIED && existing != INVALID_FILE_ATTRIBUTES &&
-            (existing & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            file.Discard();
-            ThrowSystemError(EISDIR, file.shown_, "cannot replace");
+        if (error == ERROR_ACCESS_DENIED && existing != INVALID_FILE_ATTRIBUTES) {
+            const char *why = (existing & FILE_ATTRIBUTE_DIRECTORY) != 0  ? "is a folder, not a file"
+                              : (existing & FILE_ATTRIBUTE_READONLY) != 0 ? "the file is read-only"
+                                                                          : nullptr;
+            if (why) {
+                file.Discard();
+                throw FileError(ErrorCode::PathAccess, file.shown_, 0,
+                                std::string("cannot replace: ") + why);
+            }
+            const FileHandle probe = Own(::CreateFileW(
+                target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+            if (!probe && ::GetLastError() == ERROR_SHARING_VIOLATION)
+                error = ERROR_SHARING_VIOLATION;
         }
         fail(error, "cannot replace");
     }

@@ -138,9 +138,11 @@ TEST_F(Batch, ANewThatCannotBeWrittenStopsTheBatchBeforeAnyFileWithOneReason)
         std::function<void()> makeNew;
         const char *reason;
     } rows[] = {
+#if defined(_WIN32)
+        {"a file", [&] { testing::WriteFile(dir / "New", "in the way"); }, "New: is not a folder"},
+#else
         {"a file", [&] { testing::WriteFile(dir / "New", "in the way"); },
          "New: is not a folder: Not a directory"},
-#if !defined(_WIN32)
         {"a dangling link", [&] { fs::create_symlink("gone", dir.Path() / "New"); },
          "New: cannot open: No such file or directory"},
         {"a read-only folder",
@@ -182,7 +184,7 @@ TEST_F(Batch, AFailedFileWhoseOutputIsLeftFromAnEarlierRunSaysSo)
     testing::WriteFile(dir / "a.key", "# k\r\nNODES 1\r\nNODE x\r\n");
     const BatchResult result = ConvertAll(tables, dir.Path().string(), {"a.key", "b.key"});
     EXPECT_EQ(Failures(result),
-              (Names{"a.key: NODE 'x' is not a number (line 3); New/a.key is from an earlier run",
+              (Names{testing::Native("a.key: NODE 'x' is not a number (line 3); New/a.key is from an earlier run"),
                      "b.key: NODE 'x' is not a number (line 3)"}));
 
     // Written by this run, from another file of the same output name: no earlier run's.
@@ -207,7 +209,7 @@ TEST_F(Batch, NamesDifferingOnlyInCaseDoNotOverwriteEachOthersOutput)
     const BatchResult result =
         ConvertAll(tables, dir.Path().string(), ListKeyFiles(dir.Path().string()));
     EXPECT_EQ(Failures(result),
-              Names{"a.key: New/a.key was already written from another file of this folder"});
+              Names{testing::Native("a.key: New/a.key was already written from another file of this folder")});
     EXPECT_NE(testing::ReadFile(dir / "New/a.key").find("0x0000   2.00000000"), std::string::npos);
 }
 
@@ -220,7 +222,8 @@ TEST_F(Batch, AnOutputReplacingOtherContentKeepsItUnderTheNextNumberedName)
     fs::create_directory(dir.Path() / "New");
     const std::string edited = "edited by hand\r\n";
     testing::WriteFile(dir / "New/walk.key", edited);
-    const std::string kept1 = "walk.key: New/walk.key held other content; kept as New/walk.key.~1~";
+    const std::string kept1 =
+        testing::Native("walk.key: New/walk.key held other content; kept as New/walk.key.~1~");
     const struct {
         const char *step;
         const char *newX;  // where the new model has the arm
@@ -228,12 +231,12 @@ TEST_F(Batch, AnOutputReplacingOtherContentKeepsItUnderTheNextNumberedName)
         Names inNew, warnings;
     } steps[] = {
         {"a dry run says what it would keep", "1", true, false, {"walk.key"},
-         {"walk.key: New/walk.key holds other content; would keep it as New/walk.key.~1~"}},
+         {testing::Native("walk.key: New/walk.key holds other content; would keep it as New/walk.key.~1~")}},
         {"the hand edit is kept", "1", false, false, {"walk.key", "walk.key.~1~"}, {kept1}},
         {"the same result again keeps nothing", "1", false, false, {"walk.key", "walk.key.~1~"}, {}},
         {"another result keeps the one before, a copy where there are no links", "2", false, true,
          {"walk.key", "walk.key.~1~", "walk.key.~2~"},
-         {"walk.key: New/walk.key held other content; kept as New/walk.key.~2~"}},
+         {testing::Native("walk.key: New/walk.key held other content; kept as New/walk.key.~2~")}},
     };
     std::string before;
     for (const auto &step : steps) {

@@ -77,7 +77,7 @@ TEST(OutputFolder, AFailedWriteLeavesTheTargetAsItWasAndNoTemporaryFile)
 
             const FileError error = ExpectFileError(
                 [&] { Publish(box, row.target, "new bytes", named); }, row.code);
-            EXPECT_EQ(error.File, "box/" + row.target);
+            EXPECT_EQ(error.File, testing::Native("box/" + row.target));
 
             fs::permissions(box, fs::perms::owner_all);
             EXPECT_EQ(testing::ReadFile((box / "out.key").string()), "old bytes\r\n");
@@ -131,6 +131,29 @@ TEST(Folder, IsKnownAgainWhateverPathLeadsToIt)
     const FileError error = ExpectFileError([&] { OutputFolder::OpenChild(folder, "New"); },
                                             ErrorCode::PathAccess);
     EXPECT_EQ(error.Description, "the output folder New is the source folder");
+}
+
+// Windows refuses a path past 260 characters unless it is written whole with \\?\ in front.
+TEST(Folder, LongPathsAreWrittenInTheFormThatPassesTheLimit)
+{
+    const struct {
+        std::wstring_view full, extended;
+    } rows[] = {
+        {L"C:\\anims\\walk.key", L"\\\\?\\C:\\anims\\walk.key"},
+        {L"z:\\", L"\\\\?\\z:\\"},
+        {L"\\\\server\\share\\anims", L"\\\\?\\UNC\\server\\share\\anims"},
+        // Already extended, a device, or not full: the system reads them as they are.
+        {L"\\\\?\\C:\\anims", L"\\\\?\\C:\\anims"},
+        {L"\\\\?\\UNC\\server\\share", L"\\\\?\\UNC\\server\\share"},
+        {L"\\\\.\\COM1", L"\\\\.\\COM1"},
+        {L"anims\\walk.key", L"anims\\walk.key"},
+        {L"C:anims", L"C:anims"},
+        {L"1:\\anims", L"1:\\anims"},
+        {L"", L""},
+    };
+    for (const auto &row : rows)
+        EXPECT_TRUE(files_detail::ExtendedPath(row.full) == row.extended)
+            << std::string(row.full.begin(), row.full.end());
 }
 
 #if !defined(_WIN32)

@@ -78,6 +78,16 @@ bool PermissionBitsApply()
 #endif
 }
 
+std::string Native(std::string message)
+{
+#if defined(_WIN32)
+    for (char &c : message)
+        if (c == '/')
+            c = '\\';
+#endif
+    return message;
+}
+
 std::string MarkerLineStart(const std::string &sourceName)
 {
     return "# KEYFRAME " + sourceName + " has been zerka by ZerKA " +

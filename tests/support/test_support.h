@@ -44,6 +44,9 @@ bool PermissionBitsApply();
 // sourceName has been zerka by ZerKA MAJOR.MINOR on ", with the version this build writes.
 std::string MarkerLineStart(const std::string &sourceName);
 
+// A message's "New/a.key" as this system's messages write it: "New\\a.key" on Windows.
+std::string Native(std::string message);
+
 // "a\nb\n" -> "a\r\nb\r\n", to write fixtures readably.
 std::string Crlf(const std::string &lfText);
 
