@@ -66,4 +66,38 @@ std::vector<std::wstring> SplitCommandLine(std::wstring_view line)
     return arguments;
 }
 
+std::wstring QuotedArgument(std::wstring_view argument)
+{
+    std::wstring quoted = L"\"";
+    std::size_t slashes = 0;
+    for (const wchar_t c : argument) {
+        if (c == L'\\') {
+            ++slashes;
+        } else {
+            // Backslashes before a quote are escapes: each is doubled, and the quote escaped.
+            if (c == L'"')
+                quoted.append(slashes + 1, L'\\');
+            slashes = 0;
+        }
+        quoted += c;
+    }
+    quoted.append(slashes, L'\\');
+    return quoted + L'"';
+}
+
+std::size_t CompleteUtf8Length(std::string_view text)
+{
+    // A character is cut short when its lead byte, among the last three, promises more
+    // bytes than follow it.
+    for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {
+        const auto byte = static_cast<unsigned char>(text[text.size() - back]);
+        if ((byte & 0xC0) == 0x80)
+            continue;  // a continuation byte: look further back for the lead
+        const std::size_t length = (byte & 0xE0) == 0xC0 ? 2 : (byte & 0xF0) == 0xE0 ? 3
+                                 : (byte & 0xF8) == 0xF0 ? 4 : 1;
+        return length > back ? text.size() - back : text.size();
+    }
+    return text.size();
+}
+
 }  // namespace zerka

@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <iostream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -17,30 +19,196 @@ int Utf8Main(int argc, char **argv);
 
 namespace {
 
-// The console shows UTF-8 only in its UTF-8 code page; the one it had is given back at
-// exit, since the console outlives the program. Pipes and files get the bytes unchanged.
-UINT consoleCodePage = 0;
+// Text bound for a console, written as UTF-16 with WriteConsoleW: any name shows whole,
+// whatever the console's code page, which is left as it was. Pipes and files get the
+// UTF-8 bytes through the C runtime unchanged. Without a console (collect), the text is
+// kept for a message box instead.
+class ConsoleBuffer : public std::streambuf {
+public:
+    explicit ConsoleBuffer(HANDLE console) : console_(console) { }
+    ~ConsoleBuffer() override { sync(); }
 
-void RestoreConsoleCodePage()
+    const std::string &Kept() const { return kept_; }
+    void KeepInstead() { console_ = nullptr; }
+
+protected:
+    int_type overflow(int_type c) override
+    {
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            pending_ += traits_type::to_char_type(c);
+            if (c == '\n')
+                sync();
+        }
+        return traits_type::not_eof(c);
+    }
+
+    std::streamsize xsputn(const char *text, std::streamsize count) override
+    {
+        pending_.append(text, static_cast<std::size_t>(count));
+        if (pending_.find('\n') != std::string::npos)
+            sync();
+        return count;
+    }
+
+    int sync() override
+    {
+        const std::size_t whole = zerka::CompleteUtf8Length(pending_);
+        if (whole == 0)
+            return 0;
+        if (!console_) {
+            kept_.append(pending_, 0, whole);
+        } else {
+            const std::wstring wide = zerka::Utf16FromUtf8(std::string_view(pending_).substr(0, whole));
+            DWORD written = 0;
+            for (std::size_t done = 0; done < wide.size(); done += written)
+                if (!::WriteConsoleW(console_, wide.data() + done,
+                                     static_cast<DWORD>(wide.size() - done), &written, nullptr) ||
+                    written == 0)
+                    break;  // a console that went away takes nothing more
+        }
+        pending_.erase(0, whole);
+        return 0;
+    }
+
+private:
+    HANDLE console_;
+    std::string pending_;
+    std::string kept_;
+};
+
+// A stream sent to buffer (none: left as it is) for as long as this lives.
+class StreamTo {
+public:
+    StreamTo(std::ostream &stream, std::streambuf *buffer)
+        : stream_(stream), before_(buffer ? stream.rdbuf(buffer) : nullptr)
+    {
+    }
+    ~StreamTo()
+    {
+        if (before_) {
+            stream_.flush();
+            stream_.rdbuf(before_);
+        }
+    }
+    StreamTo(const StreamTo &) = delete;
+    StreamTo &operator=(const StreamTo &) = delete;
+
+private:
+    std::ostream &stream_;
+    std::streambuf *before_;
+};
+
+bool IsConsole(HANDLE handle)
 {
-    ::SetConsoleOutputCP(consoleCodePage);
+    DWORD mode = 0;
+    return handle != INVALID_HANDLE_VALUE && handle != nullptr && ::GetConsoleMode(handle, &mode);
 }
 
-}  // namespace
-
-int wmain(int, wchar_t **)
+// Whether Windows made the console for this process alone: started from Explorer, by a
+// double click or a folder dropped on it, rather than from a console already open.
+bool ConsoleIsOwn()
 {
-    consoleCodePage = ::GetConsoleOutputCP();
-    if (consoleCodePage != 0 && consoleCodePage != CP_UTF8 && ::SetConsoleOutputCP(CP_UTF8))
-        std::atexit(RestoreConsoleCodePage);
+    DWORD processes[2];
+    return ::GetConsoleProcessList(processes, 2) == 1;
+}
 
-    // Split again from the line itself: the runtime's split cannot be mended afterwards.
+std::wstring ProgramFolder()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD size = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (size == 0)
+            return {};
+        if (size < path.size()) {
+            path.resize(size);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+// zerka.exe beside this program, on folder; false when there is none to start.
+bool StartWindow(const std::vector<std::wstring> &folder)
+{
+    const std::wstring window = ProgramFolder() + L"zerka.exe";
+    if (::GetFileAttributesW(window.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return false;
+    std::wstring line = zerka::QuotedArgument(window);
+    for (const std::wstring &argument : folder)
+        line += L" " + zerka::QuotedArgument(argument);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(window.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &process))
+        return false;
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return true;
+}
+
+int RunUtf8(const std::vector<std::wstring> &wide)
+{
     std::vector<std::string> arguments;
-    for (const std::wstring &argument : zerka::SplitCommandLine(::GetCommandLineW()))
+    for (const std::wstring &argument : wide)
         arguments.push_back(zerka::Utf8FromUtf16(argument));
     std::vector<char *> pointers;
     for (std::string &argument : arguments)
         pointers.push_back(argument.data());
     pointers.push_back(nullptr);
     return Utf8Main(static_cast<int>(arguments.size()), pointers.data());
+}
+
+}  // namespace
+
+int wmain(int, wchar_t **)
+{
+    // Split again from the line itself: the runtime's split cannot be mended afterwards.
+    std::vector<std::wstring> arguments = zerka::SplitCommandLine(::GetCommandLineW());
+    // MinGW's getopt names the program by the runtime's own argv[0], the whole path it was
+    // started by; every other line of the program starts "zerka-cli:".
+    static char programName[] = "zerka-cli";
+    if (__argv && __argv[0])
+        __argv[0] = programName;
+
+    const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    const HANDLE err = ::GetStdHandle(STD_ERROR_HANDLE);
+    ConsoleBuffer outConsole(out);
+    ConsoleBuffer errConsole(err);
+    // Declared after the buffers: the streams let go of them before they go.
+    const StreamTo outTo(std::cout, IsConsole(out) ? &outConsole : nullptr);
+    const StreamTo errTo(std::cerr, IsConsole(err) ? &errConsole : nullptr);
+
+    // Started from Explorer with nothing to convert, the console would close before its
+    // text could be read: the window takes over, or the usage shows in a box.
+    const bool fromExplorer = IsConsole(out) && ConsoleIsOwn();
+    const std::vector<std::wstring> operands(arguments.begin() + 1, arguments.end());
+    int status = 0;
+    const bool nothingToConvert =
+        operands.empty() || (operands.size() == 1 && operands[0].rfind(L"-", 0) != 0);
+    if (fromExplorer && nothingToConvert) {
+        const DWORD attributes =
+            operands.empty() ? 0 : ::GetFileAttributesW(operands[0].c_str());
+        const bool folder = operands.empty() || (attributes != INVALID_FILE_ATTRIBUTES &&
+                                                 (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+        outConsole.KeepInstead();
+        errConsole.KeepInstead();
+        ::FreeConsole();
+        if (folder && StartWindow(operands))
+            return 0;
+        status = RunUtf8({arguments[0], L"--help"});
+        std::cout.flush();
+        // The usage's head; all of it would not fit a box.
+        const std::string &usage = outConsole.Kept();
+        const std::string text =
+            usage.substr(0, usage.find("\n\n")) +
+            "\n\nzerka.exe, the window, is not beside zerka-cli.exe. In a command prompt, "
+            "zerka-cli /? lists every option.";
+        ::MessageBoxW(nullptr, zerka::Utf16FromUtf8(text).c_str(), L"Zerka",
+                      MB_OK | MB_ICONINFORMATION);
+    } else {
+        status = RunUtf8(arguments);
+    }
+    return status;
 }

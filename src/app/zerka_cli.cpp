@@ -163,8 +163,7 @@ std::optional<int> ParseOptions(int argc, char **argv, CliOptions &options)
 // with LF already; the window makes them CR LF itself.
 void PrintMessage(const std::string &text)
 {
-    const std::string out = text + '\n';
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::cout << text << '\n';
 }
 
 // Set when standard output was closed at start.
@@ -190,7 +189,7 @@ void GuardStandardStreams()
 int CheckedExit(int status)
 {
     if (std::fflush(stdout) != 0 || std::ferror(stdout) || stdoutWasClosed) {
-        std::fprintf(stderr, "zerka-cli: cannot write the report to standard output\n");
+        std::cerr << kProgramName << ": cannot write the report to standard output\n";
         return kExitUsage;
     }
     return status;

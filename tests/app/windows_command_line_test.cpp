@@ -31,5 +31,42 @@ TEST(WindowsCommandLine, SplitsAsTheRuntimeButKeepsAQuotedFoldersTrailingBacksla
     }
 }
 
+TEST(WindowsCommandLine, QuotesAnArgumentSoThatItsBackslashesStayItsOwn)
+{
+    const struct {
+        const wchar_t *argument, *quoted;
+    } rows[] = {
+        {LR"(C:\anims)", LR"("C:\anims")"},
+        {LR"(Z:\anims\my folder\)", LR"("Z:\anims\my folder\\")"},
+        {LR"(a"b)", LR"("a\"b")"},
+        {LR"(a\"b)", LR"("a\\\"b")"},
+        {LR"(\\server\share\)", LR"("\\server\share\\")"},
+        {L"", LR"("")"},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(QuotedArgument(row.argument), row.quoted) << testing::PrintToString(std::wstring(row.argument));
+}
+
+TEST(WindowsConsole, HoldsBackOnlyACharacterCutShortAtTheEnd)
+{
+    const struct {
+        const char *text;
+        std::size_t complete;
+    } rows[] = {
+        {"walk.key", 8},
+        {"d\xC3\xA9", 3},          // é whole
+        {"d\xC3", 1},               // é cut after its lead byte
+        {"\xE6\x97\xA5", 3},        // 日 whole
+        {"a\xE6\x97", 1},           // 日 cut after two of its three
+        {"\xF0\x9F\x98", 0},        // an emoji cut after three of its four
+        {"\xF0\x9F\x98\x80", 4},
+        {"a\xFF", 2},               // no UTF-8: passed on, not held
+        {"a\x80", 2},               // a stray continuation byte, likewise
+        {"", 0},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(CompleteUtf8Length(row.text), row.complete) << testing::PrintToString(row.text);
+}
+
 }  // namespace
 }  // namespace zerka
