@@ -22,11 +22,11 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-trap 'exit 1' HUP INT TERM
+trap 'exit 1' HUP INT PIPE TERM
 
 failures=0
 fail() {
-  echo "FAIL: $*"
+  printf "FAIL: %s\n" "$*"
   failures=$((failures + 1))
 }
 
@@ -37,7 +37,7 @@ run() {
   "$wine" "$@" >>"$work/wine.log" 2>&1
   status=$?
   if ! timeout 300 "$wineserver" -w; then
-    echo "wine $*: still running after 5 minutes"
+    printf "wine %s: still running after 5 minutes\n" "$*"
     "$wineserver" -k
     status=124
     return $status
@@ -161,6 +161,16 @@ if [ "${ZERKA_INSTALLER_SKIP_CONVERT:-0}" != 1 ]; then
     [ -s "$work/convert/New/$name" ] || fail "zerka-cli.exe wrote no New/$name"
     cmp -s "$key" "$work/convert/$name" || fail "zerka-cli.exe changed its source $name"
   done
+fi
+
+# The Start menu entry starts the window (which needs an X server: scripts/test gives one).
+if [ -n "${DISPLAY:-}" ]; then
+  "$wine" start "$(printf '%s' "$shortcut" | sed "s|^$WINEPREFIX/drive_c|C:|; s|/|\\\\|g")" >>"$work/wine.log" 2>&1
+  # Waits for the window's process to appear, not for a time.
+  timeout 60 sh -c 'until pgrep -f "Programs.Zerka.zerka\.exe" >/dev/null; do sleep 0.2; done' ||
+    fail "the Start menu entry started no zerka.exe"
+  "$wineserver" -k 2>/dev/null
+  "$wineserver" -w 2>/dev/null
 fi
 
 # (e) Installing again replaces the files in place, a damaged one too, and adds nothing.

@@ -8,7 +8,7 @@ wine=$1 cli=$2 window=$3 examples=$4 version=$5
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 status=0
-fail() { echo "FAIL: $*" >&2; status=1; }
+fail() { printf 'FAIL: %s\n' "$*" >&2; status=1; }
 # The path wine shows a build machine's path by: on drive Z, with backslashes.
 win() { printf 'Z:%s' "$1" | tr / '\\'; }
 # A copy of the examples' models and key files in folder.
