@@ -6,8 +6,10 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <streambuf>
 #include <string>
 #include <vector>
@@ -44,33 +46,49 @@ protected:
 
     std::streamsize xsputn(const char *text, std::streamsize count) override
     {
-        pending_.append(text, static_cast<std::size_t>(count));
-        if (pending_.find('\n') != std::string::npos)
+        const std::string_view added(text, static_cast<std::size_t>(count));
+        pending_ += added;
+        if (added.find('\n') != std::string_view::npos)
             sync();
         return count;
     }
 
+    // -1 when the console took not all of it, which the stream then reports as an error.
     int sync() override
     {
         const std::size_t whole = zerka::CompleteUtf8Length(pending_);
         if (whole == 0)
             return 0;
-        if (!console_) {
+        bool written = true;
+        if (!console_)
             kept_.append(pending_, 0, whole);
-        } else {
-            const std::wstring wide = zerka::Utf16FromUtf8(std::string_view(pending_).substr(0, whole));
-            DWORD written = 0;
-            for (std::size_t done = 0; done < wide.size(); done += written)
-                if (!::WriteConsoleW(console_, wide.data() + done,
-                                     static_cast<DWORD>(wide.size() - done), &written, nullptr) ||
-                    written == 0)
-                    break;  // a console that went away takes nothing more
-        }
+        else
+            written = Write(zerka::Utf16FromUtf8(std::string_view(pending_).substr(0, whole)));
         pending_.erase(0, whole);
-        return 0;
+        return written ? 0 : -1;
     }
 
 private:
+    // In pieces: before Windows 8 a console write's buffer comes from a 64 KB heap that a
+    // whole report would overflow. A piece never ends between the halves of a surrogate.
+    bool Write(const std::wstring &wide) const
+    {
+        constexpr std::size_t kPiece = 8192;
+        for (std::size_t done = 0; done < wide.size();) {
+            std::size_t piece = std::min(kPiece, wide.size() - done);
+            if (piece < wide.size() - done && wide[done + piece - 1] >= 0xD800 &&
+                wide[done + piece - 1] <= 0xDBFF)
+                --piece;
+            DWORD written = 0;
+            if (!::WriteConsoleW(console_, wide.data() + done, static_cast<DWORD>(piece), &written,
+                                 nullptr) ||
+                written == 0)
+                return false;
+            done += written;
+        }
+        return true;
+    }
+
     HANDLE console_;
     std::string pending_;
     std::string kept_;
@@ -128,12 +146,12 @@ std::wstring ProgramFolder()
     return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 
-// zerka.exe beside this program, on folder; false when there is none to start.
-bool StartWindow(const std::vector<std::wstring> &folder)
+// Starts zerka.exe beside this program on folder; else says why it could not.
+std::optional<std::string> StartWindow(const std::vector<std::wstring> &folder)
 {
     const std::wstring window = ProgramFolder() + L"zerka.exe";
     if (::GetFileAttributesW(window.c_str()) == INVALID_FILE_ATTRIBUTES)
-        return false;
+        return "zerka.exe, the window, is not beside zerka-cli.exe.";
     std::wstring line = zerka::QuotedArgument(window);
     for (const std::wstring &argument : folder)
         line += L" " + zerka::QuotedArgument(argument);
@@ -142,10 +160,11 @@ bool StartWindow(const std::vector<std::wstring> &folder)
     PROCESS_INFORMATION process{};
     if (!::CreateProcessW(window.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                           nullptr, &startup, &process))
-        return false;
+        return "zerka.exe, the window, could not be started (Windows error " +
+               std::to_string(::GetLastError()) + ").";
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
-    return true;
+    return std::nullopt;
 }
 
 int RunUtf8(const std::vector<std::wstring> &wide)
@@ -166,12 +185,6 @@ int wmain(int, wchar_t **)
 {
     // Split again from the line itself: the runtime's split cannot be mended afterwards.
     std::vector<std::wstring> arguments = zerka::SplitCommandLine(::GetCommandLineW());
-    // MinGW's getopt names the program by the runtime's own argv[0], the whole path it was
-    // started by; every other line of the program starts "zerka-cli:".
-    static char programName[] = "zerka-cli";
-    if (__argv && __argv[0])
-        __argv[0] = programName;
-
     const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
     const HANDLE err = ::GetStdHandle(STD_ERROR_HANDLE);
     ConsoleBuffer outConsole(out);
@@ -195,16 +208,22 @@ int wmain(int, wchar_t **)
         outConsole.KeepInstead();
         errConsole.KeepInstead();
         ::FreeConsole();
-        if (folder && StartWindow(operands))
-            return 0;
-        status = RunUtf8({arguments[0], L"--help"});
+        std::string why =
+            (operands.empty() ? std::string() : zerka::Utf8FromUtf16(operands[0])) +
+            " is not a folder: a folder dropped on zerka-cli.exe opens the window on it.";
+        if (folder) {
+            const std::optional<std::string> failed = StartWindow(operands);
+            if (!failed)
+                return 0;
+            why = *failed;
+        }
+        RunUtf8({arguments[0], L"--help"});
+        status = 2;  // a usage error, as without operands on the command line
         std::cout.flush();
         // The usage's head; all of it would not fit a box.
         const std::string &usage = outConsole.Kept();
-        const std::string text =
-            usage.substr(0, usage.find("\n\n")) +
-            "\n\nzerka.exe, the window, is not beside zerka-cli.exe. In a command prompt, "
-            "zerka-cli /? lists every option.";
+        const std::string text = usage.substr(0, usage.find("\n\n")) + "\n\n" + why +
+                                 " In a command prompt, zerka-cli /? lists every option.";
         ::MessageBoxW(nullptr, zerka::Utf16FromUtf8(text).c_str(), L"Zerka",
                       MB_OK | MB_ICONINFORMATION);
     } else {

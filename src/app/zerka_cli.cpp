@@ -111,6 +111,42 @@ std::optional<std::string> AddRename(CliOptions &options, const std::string &tex
     return std::nullopt;
 }
 
+// What getopt_long found wrong (c is '?' or ':'), in GNU getopt's words. given is the
+// argument it was reading; optopt tells a short option's fault from a long one's.
+std::string OptionProblem(int c, const std::string &given, const option *longOptions)
+{
+    const std::string name = given.substr(0, given.find('='));
+    std::vector<const option *> named;  // by its whole name, else every one it begins
+    if (given.rfind("--", 0) == 0 && name.size() > 2) {
+        for (const option *o = longOptions; o->name; ++o) {
+            const std::string full = std::string("--") + o->name;
+            if (full == name) {
+                named.assign(1, o);
+                break;
+            }
+            if (full.rfind(name, 0) == 0)
+                named.push_back(o);
+        }
+    }
+    const bool isLong = !named.empty() ? optopt == 0 || named.front()->val == optopt
+                                       : given.rfind("--", 0) == 0 && optopt == 0;
+    const std::string shown = zerka::ShownName(isLong ? name : std::string(1, static_cast<char>(optopt)));
+    if (!isLong)
+        return c == ':' ? "option requires an argument -- '" + shown + "'"
+                        : "invalid option -- '" + shown + "'";
+    if (named.size() > 1) {
+        std::string possible;
+        for (const option *o : named)
+            possible += std::string(" '--") + o->name + "'";
+        return "option '" + shown + "' is ambiguous; possibilities:" + possible;
+    }
+    if (c == ':')
+        return "option '" + shown + "' requires an argument";
+    if (named.size() == 1)
+        return "option '" + shown + "' doesn't allow an argument";
+    return "unrecognized option '" + zerka::ShownName(given) + "'";
+}
+
 // Fills options from the command line, or returns the status to exit with at once.
 std::optional<int> ParseOptions(int argc, char **argv, CliOptions &options)
 {
@@ -122,14 +158,16 @@ std::optional<int> ParseOptions(int argc, char **argv, CliOptions &options)
         {"json", no_argument, nullptr, kJson},           {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},          {nullptr, 0, nullptr, 0},
     };
-    // getopt's own messages name argv[0], which is whatever path the program was run by;
-    // the copy gives them the name every other message of the program uses.
+    // getopt says nothing itself: its lines would name argv[0], whatever path the program
+    // was run by, and on Windows go past the console's wide output. OptionProblem words
+    // them as GNU getopt does.
     std::string name = kProgramName;
     std::vector<char *> args(argv, argv + argc);
     args.push_back(nullptr);
     args[0] = name.data();
+    opterr = 0;
     int c = 0;
-    while ((c = getopt_long(argc, args.data(), "nqhV", kLongOptions, nullptr)) != -1) {
+    while ((c = getopt_long(argc, args.data(), ":nqhV", kLongOptions, nullptr)) != -1) {
         switch (c) {
         case 'n': options.DryRun = true; break;
         case kReport: options.Report = true; break;
@@ -144,8 +182,7 @@ std::optional<int> ParseOptions(int argc, char **argv, CliOptions &options)
         case 'V':
             std::cout << kProgramName << ' ' << zerka::kVersionText << '\n';
             return kExitAllConverted;
-        default:  // getopt has said what was wrong
-            return UsageError({});
+        default: return UsageError(OptionProblem(c, args[optind - 1], kLongOptions));
         }
     }
     options.Operands.assign(args.begin() + optind, args.begin() + argc);
@@ -188,7 +225,9 @@ void GuardStandardStreams()
 // A full disk or a closed pipe on standard output must not pass for success.
 int CheckedExit(int status)
 {
-    if (std::fflush(stdout) != 0 || std::ferror(stdout) || stdoutWasClosed) {
+    // A console on Windows is written by the stream itself, not through stdout.
+    if (std::cout.flush().fail() || std::fflush(stdout) != 0 || std::ferror(stdout) ||
+        stdoutWasClosed) {
         std::cerr << kProgramName << ": cannot write the report to standard output\n";
         return kExitUsage;
     }

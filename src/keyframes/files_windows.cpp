@@ -121,7 +121,8 @@ void files_detail::ThrowWindowsError(unsigned long error, const std::string &fil
 {
     const int known = ErrnoFor(error);
     ErrorCode code = known != 0 ? CodeForSystemError(known) : ErrorCode::PathAccess;
-    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+        error == ERROR_USER_MAPPED_FILE)
         code = ErrorCode::PermissionDenied;  // in use by another program, which says so
     throw FileError(code, file, 0, std::string(doing) + ": " + Reason(error));
 }
@@ -140,15 +141,14 @@ std::wstring files_detail::FolderPath(const Folder &folder, const std::string &s
         const DWORD size = ::GetFinalPathNameByHandleW(ToHandle(folder.Fd()), path.data(),
                                                        static_cast<DWORD>(path.size()),
                                                        FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        // Windows answers a buffer too small with the size it needs. Wine cannot name a
-        // folder past MAX_PATH from its handle at all (ERROR_MORE_DATA whatever the size):
-        // there the path it was opened by stands in, which leads to it for as long as it
-        // is held.
-        const DWORD error = size == 0 ? ::GetLastError() : ERROR_SUCCESS;
-        if (error == ERROR_MORE_DATA && !folder.OpenedAs().empty())
+        // Windows answers a buffer too small with the size it needs. Where it cannot name
+        // the folder from its handle (wine past MAX_PATH says ERROR_MORE_DATA whatever the
+        // size; some network redirectors have no DOS name), the path it was opened by
+        // stands in, which leads to it for as long as it is held.
+        if (size == 0 && !folder.OpenedAs().empty())
             return Utf16FromUtf8(folder.OpenedAs());
         if (size == 0)
-            ThrowWindowsError(error, shown, doing);
+            ThrowWindowsError(::GetLastError(), shown, doing);
         const bool fits = size < path.size();
         path.resize(size);
         if (fits)

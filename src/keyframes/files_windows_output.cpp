@@ -239,8 +239,9 @@ std::string OutputFolder::Publish(StagedFile &file, const std::set<FileIdentity>
                                                                           : nullptr;
             if (why) {
                 file.Discard();
-                throw FileError(ErrorCode::PathAccess, file.shown_, 0,
-                                std::string("cannot replace: ") + why);
+                const bool folderThere = (existing & FILE_ATTRIBUTE_DIRECTORY) != 0;
+                throw FileError(folderThere ? ErrorCode::PathAccess : ErrorCode::PermissionDenied,
+                                file.shown_, 0, std::string("cannot replace: ") + why);
             }
             const FileHandle probe = Own(::CreateFileW(
                 target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/marker_date.h"
+#include "keyframes/files.h"
 #include "keyframes/keyframe_tables.h"
 #include "window/window_arguments.h"
 #include "window/window_layout.h"
@@ -50,8 +51,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
         return kExitUsage;
     }
     if (!arguments.Folder.empty()) {
-        const DWORD attributes = GetFileAttributesW(zerka::Utf16FromUtf8(arguments.Folder).c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        // Opened as the batch opens it, so a folder past MAX_PATH counts as one too.
+        try {
+            zerka::Folder::Open(arguments.Folder, arguments.Folder);
+        } catch (const zerka::FileError &) {
             Say(zerka::NotAFolderText(arguments.Folder), MB_ICONERROR);
             return kExitUsage;
         }
@@ -64,7 +67,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
         std::wstring whole(32768, L'\0');
         whole.resize(GetFullPathNameW(zerka::Utf16FromUtf8(folder).c_str(),
                                       static_cast<DWORD>(whole.size()), whole.data(), nullptr));
-        folder = zerka::Utf8FromUtf16(whole);
+        if (!whole.empty())  // else the folder as given, which opened above
+            folder = zerka::Utf8FromUtf16(whole);
     }
     const HWND main = window.Create(folder);
     ShowWindow(main, showCommand);

@@ -355,5 +355,24 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
+// A New this run made for nothing is not left behind: the first write into it, the check
+// that it can be written, fails here.
+TEST(BatchOutput, ANewMadeForARunThatCannotWriteGoesAgain)
+{
+    TempDir dir;
+    KeyframeTables tables;
+    WriteFile(dir / "old.3do", testing::ModelText({{"arm", "0", "0", "0"}}));
+    WriteFile(dir / "new.3do", testing::ModelText({{"arm", "1", "0", "0"}}));
+    LoadHierarchy(tables, dir / "old.3do", true);
+    LoadHierarchy(tables, dir / "new.3do", false);
+    WriteFile(dir / "a.key", testing::Crlf(testing::KeyText({{"arm", {{0, "0", "0", "0", "0", "0", "0"}}}})));
+    BatchOptions options{1};
+    options.Write.Step = [] { throw FileError(ErrorCode::DeviceIo, "New", 0, "cannot write: the disk failed"); };
+    const BatchResult result = ConvertAll(tables, dir.Path().string(), {"a.key"}, {}, options);
+    EXPECT_FALSE(result.Ran);
+    EXPECT_EQ(result.NotRunReason, "New: cannot write: the disk failed");
+    EXPECT_FALSE(fs::exists(dir / "New"));
+}
+
 }  // namespace
 }  // namespace zerka

@@ -9,6 +9,7 @@
 #include "conversion/batch_conversion.h"
 #include "conversion/batch_summary.h"
 #include "conversion/hierarchy_reader.h"
+#include "keyframes/files_internal.h"
 #include "support/test_support.h"
 
 namespace zerka {
@@ -33,6 +34,20 @@ protected:
     testing::TempDir dir;
     KeyframeTables tables;
 };
+
+// Wine takes plain paths past MAX_PATH, so the batch below cannot tell whether a path was
+// made long; what LongPath makes is checked against the working folder itself.
+TEST(LongPath, IsTheWholeNormalisedPathWithTheExtendedPrefix)
+{
+    std::wstring working(32768, L'\0');
+    working.resize(::GetCurrentDirectoryW(static_cast<DWORD>(working.size()), working.data()));
+    ASSERT_FALSE(working.empty());
+    if (working.back() == L'\\')
+        working.pop_back();
+    const std::wstring got = files_detail::LongPath("anims/../keys/walk.key", "walk.key", "cannot open");
+    EXPECT_TRUE(got == L"\\\\?\\" + working + L"\\keys\\walk.key")
+        << ::testing::PrintToString(got);
+}
 
 TEST_F(WindowsBatch, AFolderPastMaxPathConverts)
 {

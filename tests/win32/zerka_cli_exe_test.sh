@@ -2,9 +2,10 @@
 # SPDX-License-Identifier: MIT
 # zerka-cli.exe as a Windows user meets it, under wine: its resources, /?, a folder past
 # MAX_PATH, and a quoted folder typed with its trailing backslash.
-#   zerka_cli_exe_test.sh WINE ZERKA_CLI_EXE ZERKA_EXE EXAMPLES VERSION
+#   zerka_cli_exe_test.sh WINE ZERKA_CLI_EXE ZERKA_EXE EXAMPLES VERSION [OBJDUMP]
+# With OBJDUMP, the programs are also checked to carry no debug sections, as shipped.
 set -u
-wine=$1 cli=$2 window=$3 examples=$4 version=$5
+wine=$1 cli=$2 window=$3 examples=$4 version=$5 objdump=${6:-}
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 status=0
@@ -28,7 +29,10 @@ for exe in "$cli" "$window"; do
     fail "$name: the version information does not name Zerka"
   wrestool -x --raw -t 16 "$exe" | tr -d '\0' | grep -aq "ProductVersion$version" ||
     fail "$name: the version information does not say $version"
-  x86_64-w64-mingw32-objdump -h "$exe" | grep -q '\.debug' && fail "$name: not stripped"
+  if [ -n "$objdump" ]; then
+    sections=$("$objdump" -h "$exe") || fail "$name: $objdump cannot read it"
+    case $sections in *.debug*) fail "$name: not stripped" ;; esac
+  fi
 done
 
 out=$("$wine" "$cli" '/?') || fail "/? exits with $?"
