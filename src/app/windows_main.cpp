@@ -23,8 +23,8 @@ namespace {
 
 // Text bound for a console, written as UTF-16 with WriteConsoleW: any name shows whole,
 // whatever the console's code page, which is left as it was. Pipes and files get the
-// UTF-8 bytes through the C runtime unchanged. Without a console (collect), the text is
-// kept for a message box instead.
+// UTF-8 bytes through the C runtime unchanged. Once told to keep it instead (a console
+// about to be given up), the text waits for a message box.
 class ConsoleBuffer : public std::streambuf {
 public:
     explicit ConsoleBuffer(HANDLE console) : console_(console) { }

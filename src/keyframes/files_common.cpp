@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The parts of the file layer that are the same on every system; files_posix.cpp and
 // files_windows.cpp hold the system calls.
+#include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -57,6 +59,13 @@ std::wstring ExtendedPath(std::wstring_view full)
     if (!device && full.size() > 2 && full.substr(0, 2) == L"\\\\")
         return L"\\\\?\\UNC\\" + std::wstring(full.substr(2));
     return std::wstring(full);
+}
+
+std::string NextBackupToTry(const Folder &folder, const std::string &name, int &tried)
+{
+    const int listed = BackupNumber(NextBackupName(folder, name), name);
+    tried = std::max(listed, tried < INT_MAX ? tried + 1 : tried);
+    return BackupName(name, tried);
 }
 
 std::uint64_t NewSeed(std::uint64_t processId)

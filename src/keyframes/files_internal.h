@@ -26,6 +26,10 @@ bool IsTemporaryName(std::string_view name);
 int BackupNumber(std::string_view entry, std::string_view name);
 // "name.~N~".
 std::string BackupName(const std::string &name, int number);
+// The backup name to try next: the folder's next free one, or one past the number tried
+// last (tried, 0 at first) where that was taken all the same: another run took it in
+// between, or a backup of the name in other case holds it where case is not told apart.
+std::string NextBackupToTry(const Folder &folder, const std::string &name, int &tried);
 
 // A full, normalised Windows path (C:\a\b, \\server\share\b) in the form that passes
 // MAX_PATH (\\?\C:\a\b, \\?\UNC\server\share\b). Device and extended paths stay as they

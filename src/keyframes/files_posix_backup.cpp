@@ -68,8 +68,9 @@ std::string OutputFolder::KeepReplaced(StagedFile &file)
     bool link = !options_.CopiedBackups;
     // Another run numbering its backups at the same instant takes a number first; a few
     // tries are enough for that.
+    int tried = 0;
     for (int attempt = 0; attempt < 64; ++attempt) {
-        const std::string backup = NextBackupName(folder_, file.name_);
+        const std::string backup = files_detail::NextBackupToTry(folder_, file.name_, tried);
         const std::string shown = ShownPath(folder_.Name(), backup);
         const auto cannot = [&](int error) {
             ThrowSystemError(error, file.shown_, "cannot keep it as " + shown);

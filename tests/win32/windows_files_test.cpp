@@ -78,5 +78,21 @@ TEST_F(WindowsBatch, AnOutputAnotherProgramHoldsOpenFailsInPlainWords)
                                       "New\\a.key is from an earlier run");
 }
 
+// Windows does not tell case apart: a backup another tool named in capitals still takes
+// its number.
+TEST_F(WindowsBatch, ABackupNamedInOtherCaseKeepsItsNumber)
+{
+    Prepare(dir.Path());
+    fs::create_directory(dir.Path() / "New");
+    testing::WriteFile((dir.Path() / "New" / "a.key").string(), "edited by hand\r\n");
+    testing::WriteFile((dir.Path() / "New" / "A.KEY.~1~").string(), "an earlier backup\r\n");
+    const BatchResult result = ConvertAll(tables, dir.Path().string(), {"a.key"});
+    ASSERT_EQ(result.Files.size(), 1u);
+    EXPECT_EQ(result.Files[0].Reason, "");
+    ASSERT_FALSE(result.Files[0].Warnings.empty());
+    EXPECT_EQ(result.Files[0].Warnings.back(), "New\\a.key held other content; kept as New\\a.key.~2~");
+    EXPECT_EQ(testing::ReadFile((dir.Path() / "New" / "a.key.~2~").string()), "edited by hand\r\n");
+}
+
 }  // namespace
 }  // namespace zerka
