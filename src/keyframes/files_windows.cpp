@@ -21,6 +21,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <optional>
 #include <system_error>
 
 namespace zerka {
@@ -114,6 +115,23 @@ std::string Reason(DWORD error)
     }
 }
 
+// What a Win32 call that fills a path gives (call(into, size): the length written, the
+// size needed when the buffer is too small, 0 on failure), however long the path is;
+// nothing on failure, with the error left for GetLastError.
+template <typename Call> std::optional<std::wstring> PathFrom(Call call)
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD size = call(path.data(), static_cast<DWORD>(path.size()));
+        if (size == 0)
+            return std::nullopt;
+        const bool fits = size < path.size();
+        path.resize(size);
+        if (fits)
+            return path;
+    }
+}
+
 }  // namespace
 
 void files_detail::ThrowWindowsError(unsigned long error, const std::string &file,
@@ -136,45 +154,32 @@ void files_detail::ThrowWindowsError(unsigned long error, const std::string &fil
 std::wstring files_detail::FolderPath(const Folder &folder, const std::string &shown,
                                       std::string_view doing)
 {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD size = ::GetFinalPathNameByHandleW(ToHandle(folder.Fd()), path.data(),
-                                                       static_cast<DWORD>(path.size()),
-                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        // Windows answers a buffer too small with the size it needs. Where it cannot name
-        // the folder from its handle (wine past MAX_PATH says ERROR_MORE_DATA whatever the
-        // size; some network redirectors have no DOS name), the path it was opened by
-        // stands in, which leads to it for as long as it is held.
-        if (size == 0 && !folder.OpenedAs().empty())
-            return Utf16FromUtf8(folder.OpenedAs());
-        if (size == 0)
-            ThrowWindowsError(::GetLastError(), shown, doing);
-        const bool fits = size < path.size();
-        path.resize(size);
-        if (fits)
-            break;
-    }
-    if (path.back() != L'\\')
-        path += L'\\';
-    return path;
+    std::optional<std::wstring> path = PathFrom([&](wchar_t *into, DWORD size) {
+        return ::GetFinalPathNameByHandleW(ToHandle(folder.Fd()), into, size,
+                                           FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    });
+    // Where Windows cannot name the folder from its handle (wine past MAX_PATH says
+    // ERROR_MORE_DATA whatever the size; some network redirectors have no DOS name), the
+    // path it was opened by stands in, which leads to it for as long as it is held.
+    if (!path && !folder.OpenedAs().empty())
+        return Utf16FromUtf8(folder.OpenedAs());
+    if (!path)
+        ThrowWindowsError(::GetLastError(), shown, doing);
+    if (path->back() != L'\\')
+        *path += L'\\';
+    return *path;
 }
 
 std::wstring files_detail::LongPath(const std::string &path, const std::string &shown,
                                     std::string_view doing)
 {
     const std::wstring wide = Utf16FromUtf8(path.empty() ? "." : path);
-    std::wstring full(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD size = ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()),
-                                              full.data(), nullptr);
-        if (size == 0)
-            ThrowWindowsError(::GetLastError(), shown, doing);
-        const bool fits = size < full.size();
-        full.resize(size);
-        if (fits)
-            break;
-    }
-    return files_detail::ExtendedPath(full);
+    const std::optional<std::wstring> full = PathFrom([&](wchar_t *into, DWORD size) {
+        return ::GetFullPathNameW(wide.c_str(), size, into, nullptr);
+    });
+    if (!full)
+        ThrowWindowsError(::GetLastError(), shown, doing);
+    return files_detail::ExtendedPath(*full);
 }
 
 bool files_detail::RemoveOnClose(int file)
