@@ -11,7 +11,7 @@
 namespace zerka {
 
 // Reads the hierarchy section of a model file (everything after its last
-// "HIERARCHY NODES") into OldHierarchy when isOld, else NewHierarchy, and sets that
+// HIERARCHY NODES) into OldHierarchy when isOld, else NewHierarchy, and sets that
 // side's record count and file. Only the tail is read; the geometry before it never is.
 // Throws FileError naming the file as name (the path when empty): missing, unreadable or
 // not a regular file, no section, a section over 64 MiB, no records, a short record, more
@@ -19,7 +19,7 @@ namespace zerka {
 void LoadHierarchy(KeyframeTables &tables, const std::string &path, bool isOld,
                    const std::string &name = {});
 
-// The text from the last "HIERARCHY NODES" to the end of the file, read backwards in
+// The text from the last HIERARCHY NODES to the end of the file, read backwards in
 // blocks. Throws FileError when the file cannot be read or has no such title.
 std::string ReadHierarchyTail(const InputFile &file);
 

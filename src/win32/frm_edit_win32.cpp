@@ -17,7 +17,7 @@ frmEditWin32::frmEditWin32(HWND owner, frmEditLogic &logic,
                            std::function<void(const std::wstring &)> save)
     : owner_(owner), logic_(logic), save_(std::move(save))
 {
-    RegisterWindowClass(kClass, WindowProc);
+    RegisterWindowClass(kClass, RoutedWindowProc<frmEditWin32>);
     const int dpi = SystemDpi();
     const int box = ToPixelsAt(kEditorBoxWidthTwips, dpi);
     const int button = ToPixelsAt(kEditorButtonWidthTwips, dpi);
@@ -73,17 +73,6 @@ void frmEditWin32::Close()
 {
     logic_.Close();
     ShowWindow(window_, SW_HIDE);
-}
-
-LRESULT CALLBACK frmEditWin32::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE)
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams));
-    auto *editor = reinterpret_cast<frmEditWin32 *>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!editor || editor->window_ != window)
-        return DefWindowProcW(window, message, wParam, lParam);
-    return editor->Handle(message, wParam, lParam);
 }
 
 LRESULT frmEditWin32::Handle(UINT message, WPARAM wParam, LPARAM lParam)

@@ -27,7 +27,7 @@ public:
     static constexpr int kText1 = 201, kText2 = 202, kCancel = 203;  // Save is IDOK
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    template <typename Owner> friend LRESULT CALLBACK RoutedWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void Close();
 

@@ -76,7 +76,7 @@ HWND frmMainWin32::Create(const std::string &folder)
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES |
                                                        ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
-    RegisterWindowClass(kClass, WindowProc, 1);  // icon 1 of zerka.rc
+    RegisterWindowClass(kClass, RoutedWindowProc<frmMainWin32>, 1);  // icon 1 of zerka.rc
     const int dpi = SystemDpi();
     RECT frame{0, 0, ToPixelsAt(kClientWidthTwips, dpi), ToPixelsAt(kClientHeightTwips, dpi)};
     AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
@@ -180,17 +180,6 @@ bool frmMainWin32::TakeDialogMessage(MSG &message)
     if (editor_ && IsWindowVisible(editor_->Handle()) && IsDialogMessageW(editor_->Handle(), &message))
         return true;
     return window_ && IsDialogMessageW(window_, &message);
-}
-
-LRESULT CALLBACK frmMainWin32::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE)
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams));
-    auto *main = reinterpret_cast<frmMainWin32 *>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!main || main->window_ != window)
-        return DefWindowProcW(window, message, wParam, lParam);
-    return main->Handle(message, wParam, lParam);
 }
 
 LRESULT frmMainWin32::Handle(UINT message, WPARAM wParam, LPARAM lParam)

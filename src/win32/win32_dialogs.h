@@ -19,10 +19,10 @@ public:
     virtual void ShowMessage(HWND owner, const std::wstring &text) = 0;
     // The box after a batch: its text, and below it the details in a scrollable, selectable
     // read-only box unless they are empty; never larger than the screen, OK its default. With
-    // offerAgain a "Convert again…" button stands beside OK; true when it was pressed.
+    // offerAgain a Convert again… button stands beside OK; true when it was pressed.
     virtual bool ShowSummary(HWND owner, const std::wstring &text, const std::wstring &details,
                              bool offerAgain) = 0;
-    // The dialog of "Convert again…": a check box per label, ticked as told, Convert and
+    // The dialog of Convert again…: a check box per label, ticked as told, Convert and
     // Cancel. The boxes ticked at Convert; none on Cancel.
     virtual std::optional<std::vector<bool>> AskConvertAgain(HWND owner,
                                                              const std::vector<std::wstring> &labels,
@@ -46,14 +46,14 @@ public:
                                                   const std::wstring &startFolder) override;
 };
 
-// The summary box, made but not shown: OK has the id IDOK, "Convert again…" (with
+// The summary box, made but not shown: OK has the id IDOK, Convert again… (with
 // offerAgain) kConvertAgainId. The caller runs it; the box's GWLP_USERDATA is the id of the
 // button that closed it.
 inline constexpr int kConvertAgainId = 102;
 HWND MakeSummaryBox(HWND owner, const std::wstring &text, const std::wstring &details,
                     bool offerAgain = false);
 
-// The dialog of "Convert again…", made but not shown: check boxes from kFirstChoiceId on,
+// The dialog of Convert again…, made but not shown: check boxes from kFirstChoiceId on,
 // Convert IDOK, Cancel kCancelChoiceId; GWLP_USERDATA as the summary box's.
 inline constexpr int kFirstChoiceId = 300;
 inline constexpr int kCancelChoiceId = 299;

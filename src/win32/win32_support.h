@@ -29,6 +29,21 @@ void RunModal(HWND owner, HWND box);
 // when iconId is not 0, that icon of the program's resources.
 void RegisterWindowClass(const wchar_t *name, WNDPROC procedure, int iconId = 0);
 
+// The window procedure of a window class whose object passed itself as CreateWindowExW's
+// last argument: a message reaches the object's Handle once the object knows its window,
+// the few before that (WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE) the default procedure.
+template <typename Owner>
+LRESULT CALLBACK RoutedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams));
+    auto *owner = reinterpret_cast<Owner *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!owner || owner->Handle() != window)
+        return DefWindowProcW(window, message, wParam, lParam);
+    return owner->Handle(message, wParam, lParam);
+}
+
 // The DPI the window draws at: the system's, as the manifest asks for.
 int SystemDpi();
 
